@@ -1,0 +1,204 @@
+#include "app/main_window.h"
+
+#include <array>
+#include <string>
+
+#include "app/about_dialog.h"
+#include "app/keyer_operations.h"
+#include "app/startup.h"
+#include "firmware/uploader_dialog.h"
+#include "link/com_port_dialog.h"
+#include "link/interface_test.h"
+#include "link/transport.h"
+#include "resources/control_ids.h"
+#include "settings/keyer_settings.h"
+#include "settings/message_editor.h"
+#include "settings/panel_capture.h"
+#include "settings/panel_load.h"
+#include "settings/rtty_dialog.h"
+#include "settings/settings_file.h"
+
+using namespace mainwin;
+
+Window mainWindowHandle = nullptr;
+
+namespace {
+
+constexpr std::array MessageEdits{4001, 4002, 4003, 4004, 4005, 4006, 4080,
+                                  4081, 4082, 4083, 4084, 4085, Callsign1Edit, Callsign2Edit};
+
+void showComPort(Window dialog) { setControlText(dialog, ComPortLabel, "com:" + std::to_string(comPortNumber)); }
+
+void initialise(Window dialog) {
+    mainWindowHandle = dialog;
+    setChecked(dialog, MessageBank1Radio, true);
+    setChecked(dialog, User1Radio, true);
+    activeUserSet = UserSet::User1;
+    showMessageBank(dialog, 1);
+    showComPort(dialog);
+    disableUntilTested(dialog);
+    for (int edit : MessageEdits) installCharFilter(dialog, edit, messageKeyFilter);
+    startTimer(dialog, StatusTimer, 250);
+
+    for (const char* mode : {"Iambic A", "Iambic B", "Ultimatic", "UltimDit", "UltimDah", "VibroBug"})
+        listAdd(dialog, KeyerModeList, mode);
+    for (const char* hang : {"1.0 Word", "1.3 Word", "1.6 Word", "2.0 Word"}) listAdd(dialog, PaddleHangList, hang);
+    listClear(dialog, OutputSelectionList);
+    for (const char* output : {"Port1", "Port1, ST", "Port1, PTT", "Port1, ST, PTT", "Port2", "Port2, ST",
+                               "Port2, PTT", "Port2, ST, PTT"})
+        listAdd(dialog, OutputSelectionList, output);
+}
+
+// --- Command handlers ---------------------------------------------------
+
+void onExit(Window dialog, const DialogMessage&) {
+    lockControls(dialog);
+    closePort();
+    endMessageLoop(dialog, 0);
+}
+
+void onMessageBank1(Window dialog, const DialogMessage& message) {
+    setChecked(dialog, MessageBank1Radio, true);
+    setChecked(dialog, MessageBank2Radio, false);
+    showMessageBank(dialog, 1);
+    applyImmediateUpdate(dialog, message.controlId, message.notifyCode);
+}
+
+void onMessageBank2(Window dialog, const DialogMessage& message) {
+    setChecked(dialog, MessageBank2Radio, true);
+    setChecked(dialog, MessageBank1Radio, false);
+    showMessageBank(dialog, 2);
+    applyImmediateUpdate(dialog, message.controlId, message.notifyCode);
+}
+
+void onSetComPort(Window dialog, const DialogMessage&) {
+    if (portOpen) closePort();
+    runModalDialog(dialog, dlg::ComPortSetup, comPortDialogProc);
+    showComPort(dialog);
+}
+
+void onFirmwareUpdate(Window dialog, const DialogMessage&) {
+    runModalDialog(dialog, dlg::FirmwareUploader, uploaderDialogProc);
+    // The keyer may run new firmware now: identify it at once.
+    sendCommand(dialog, TestButton);
+}
+
+void onTest(Window dialog, const DialogMessage&) { testKeyer(dialog); }
+void onWrite(Window dialog, const DialogMessage&) { writeKeyer(dialog); }
+void onRead(Window dialog, const DialogMessage&) { readKeyer(dialog); }
+
+void onImmediateUpdate(Window dialog, const DialogMessage& message) {
+    applyImmediateUpdate(dialog, message.controlId, message.notifyCode);
+}
+
+void onResetToDefaults(Window dialog, const DialogMessage&) {
+    lockControls(dialog);
+    resetToDefaults();
+    loadPanel(dialog, activeUserSet);
+    unlockControls(dialog);
+}
+
+void onUser1(Window dialog, const DialogMessage&) { selectUserSet(dialog, UserSet::User1); }
+void onUser2(Window dialog, const DialogMessage&) { selectUserSet(dialog, UserSet::User2); }
+
+void onReadConfigFile(Window dialog, const DialogMessage&) {
+    loadSettingsFile(dialog);
+    // Reloaded whatever the outcome, so unsaved panel edits give way to the record.
+    loadPanel(dialog, activeUserSet);
+    loadMessages(dialog);
+}
+
+void onWriteConfigFile(Window dialog, const DialogMessage&) {
+    if (!capturePanel(dialog, activeUserSet)) return;
+    storeMessages(dialog);
+    saveSettingsFile(dialog);
+}
+
+void onAbout(Window dialog, const DialogMessage&) { runModalDialog(dialog, dlg::About, aboutDialogProc); }
+void onRtty(Window dialog, const DialogMessage&) { runModalDialog(dialog, dlg::RttySetup, rttyDialogProc); }
+
+struct CommandRoute {
+    int firstId;
+    int lastId;
+    CommandHandler handler;
+};
+
+constexpr CommandRoute commandRoutes[] = {
+    {ExitButton, ExitButton, onExit},
+    {MessageBank1Radio, MessageBank1Radio, onMessageBank1},
+    {MessageBank2Radio, MessageBank2Radio, onMessageBank2},
+    {SetComPortButton, SetComPortButton, onSetComPort},
+    {FwUpdateButton, FwUpdateButton, onFirmwareUpdate},
+    {TestButton, TestButton, onTest},
+    {WriteButton, WriteButton, onWrite},
+    {ReadButton, ReadButton, onRead},
+    {SwapCheck, So2rCheck, onImmediateUpdate},  // the check boxes 4014-4024
+    {FaveWpmOffCheck, FaveWpmOffCheck, onImmediateUpdate},
+    {KeyerModeList, KeyerModeList, onImmediateUpdate},
+    {OutputSelectionList, OutputSelectionList, onImmediateUpdate},
+    {PaddleHangList, PaddleHangList, onImmediateUpdate},
+    {ResetDefaultsButton, ResetDefaultsButton, onResetToDefaults},
+    {User1Radio, User1Radio, onUser1},
+    {User2Radio, User2Radio, onUser2},
+    {ReadConfigFileButton, ReadConfigFileButton, onReadConfigFile},
+    {WriteConfigFileButton, WriteConfigFileButton, onWriteConfigFile},
+    {AboutButton, AboutButton, onAbout},
+    {RttyButton, RttyButton, onRtty},
+};
+
+}  // namespace
+
+CommandHandler findCommandHandler(int controlId) {
+    for (const auto& route : commandRoutes) {
+        if (controlId >= route.firstId && controlId <= route.lastId) return route.handler;
+    }
+    return nullptr;
+}
+
+bool mainWindowProc(Window dialog, const DialogMessage& message) {
+    switch (message.event) {
+        case DialogEvent::Init:
+            initialise(dialog);
+            return true;
+        case DialogEvent::Command: {
+            // Commands 1 and 2 (Enter and Esc with no push button focused) find no route.
+            const CommandHandler handler = findCommandHandler(message.controlId);
+            if (!handler) return false;
+            handler(dialog, message);
+            return true;
+        }
+        case DialogEvent::Timer:
+            statusTimerTick(dialog);
+            return true;
+        case DialogEvent::Close:
+            endDialog(dialog, 0);
+            return true;
+    }
+    return false;
+}
+
+// --- Button rules ---------------------------------------------------------
+
+void disableUntilTested(Window dialog) {
+    for (int id : {WriteButton, ReadButton, FwUpdateButton, RttyButton, ReadConfigFileButton, WriteConfigFileButton})
+        enableControl(dialog, id, false);
+}
+
+void lockControls(Window dialog) {
+    for (int id : {TestButton, WriteButton, ReadButton, MessageBank1Radio, MessageBank2Radio, User1Radio, User2Radio,
+                   SetComPortButton, FwUpdateButton, RttyButton})
+        enableControl(dialog, id, false);
+    enableControl(dialog, ReadConfigFileButton, true);
+    enableControl(dialog, WriteConfigFileButton, true);
+}
+
+void unlockControls(Window dialog) {
+    for (int id : {TestButton, MessageBank1Radio, MessageBank2Radio, User1Radio, User2Radio, SetComPortButton})
+        enableControl(dialog, id, true);
+    // Never disables: a control whose version condition fails keeps the state lockControls left.
+    if (firmwareMajor > 30) {
+        for (int id : {WriteButton, ReadButton, RttyButton, ReadConfigFileButton, WriteConfigFileButton})
+            enableControl(dialog, id, true);
+    }
+    if (firmwareMajor > 29) enableControl(dialog, FwUpdateButton, true);
+}

@@ -1,0 +1,19 @@
+#include "app/program_state.h"
+
+#include "app/about_dialog.h"
+#include "app/keyer_operations.h"
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "link/interface_test.h"
+#include "link/transport.h"
+#include "settings/keyer_settings.h"
+
+void resetProgramState() {
+    resetTransportState();
+    resetInterfaceTestState();
+    resetSettingsState();
+    resetStartupState();
+    resetKeyerOperationsState();
+    resetAboutState();
+    mainWindowHandle = nullptr;
+}

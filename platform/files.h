@@ -1,0 +1,38 @@
+// Files: the program's own path, reading a file into a buffer, and replacing
+// a file whole.  Small on purpose: the logic never holds a file open.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// Full path of the program's own executable file.
+std::string programPath();
+
+enum class FileReadStatus {
+    Ok,          // bytesRead bytes were read (fewer than asked when the file is shorter)
+    NotOpened,   // missing, locked or no access
+    ReadFailed,  // opened, but the read reported an error (bytesRead may be partial)
+};
+
+struct FileReadResult {
+    FileReadStatus status = FileReadStatus::NotOpened;
+    std::size_t bytesRead = 0;
+};
+
+// Reads up to dest.size() bytes from the start of an existing file, sharing
+// read access with others.  Bytes beyond dest.size() are not read.
+FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest);
+
+enum class FileWriteStatus {
+    Ok,            // the file now holds exactly the bytes given
+    CannotCreate,  // nothing could be created in the file's place
+    WriteFailed,   // writing or flushing failed; the previous file is untouched
+};
+
+// Replaces the file with the bytes given, safely: the bytes go to a new file
+// beside it, are flushed to the disk, and only then take the old file's
+// place.  A failure at any step leaves any previous file byte for byte.
+FileWriteStatus replaceFile(std::string_view path, std::span<const std::uint8_t> bytes);

@@ -1,0 +1,143 @@
+// The headless backend: dialogs held in memory and driven by tests (or by
+// automation) instead of by a person.
+//
+// A dialog is built from its template in resources/; a test clicks, types,
+// selects list entries and reads every control's state.  Modal child dialogs
+// run a script that the test has queued for their template; message boxes
+// are recorded and answered with OK; file dialogs are answered from a queue;
+// time is a virtual clock that fires the dialogs' timers when it moves on.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/dialog.h"
+#include "platform/file_dialog.h"
+#include "resources/dialog_templates.h"
+
+struct HeadlessControl {
+    int id = 0;
+    ControlKind kind = ControlKind::Static;
+    std::uint32_t styles = 0;
+    std::string text;
+    bool checked = false;
+    bool enabled = true;
+    bool visible = true;
+    std::vector<std::string> entries;  // drop-down lists
+    int selection = -1;
+    int progress = 0;                  // progress bars
+    std::size_t textLimit = 30000;     // the system's default for edits
+    CharFilter filter = nullptr;
+};
+
+struct HeadlessTimer {
+    int periodMs = 0;
+    std::int64_t nextDueMs = 0;
+};
+
+// A live dialog.  Window handles point at these.
+struct PlatformWindow {
+    int templateId = 0;
+    DialogProc proc = nullptr;
+    Window owner = nullptr;
+    bool ended = false;
+    int result = 0;
+    std::map<int, HeadlessControl> controls;
+    std::map<int, HeadlessTimer> timers;
+
+    HeadlessControl& control(int controlId);
+    bool has(int controlId) const;
+
+    // --- What an operator does ----------------------------------------
+    // A click on an enabled, visible control; an automatic check box toggles
+    // first.  False when the control ignored the click.
+    bool click(int controlId);
+    // Characters typed into an edit, one by one through its character filter
+    // and the edit's own rules (upper-case style, digits only, text limit,
+    // backspace, and Enter as a line break in a multi-line edit).
+    void type(int controlId, std::string_view characters);
+    // Text pasted into an edit: no character filter sees it.
+    void paste(int controlId, std::string_view characters);
+    // Replaces an edit's whole text, as selecting all and typing would,
+    // without the character filter.
+    void setText(int controlId, std::string_view text);
+    // Picks a list entry with the mouse: selection and text change, then the
+    // selection-change notification arrives.
+    void select(int controlId, int index);
+    // Types over the editable field of a drop-down list: no valid selection.
+    void typeListText(int controlId, std::string_view text);
+    void pressEnter();   // command 1, as with no push button focused
+    void pressEscape();  // command 2
+    void pressCloseBox();
+
+    // --- What the operator sees ---------------------------------------
+    std::string text(int controlId);
+    bool checked(int controlId);
+    bool enabled(int controlId);
+    bool visible(int controlId);
+    int selection(int controlId);
+    std::vector<std::string> entries(int controlId);
+};
+
+namespace headless {
+
+// Forgets every dialog, script, record and injected failure; the clock
+// starts again at 0.  Waits for threads started through startThread.
+void reset();
+
+// Creates the dialog of templateId with its controls and sends it the
+// initialisation event, without running it modally: the test then drives it.
+Window openDialog(Window owner, int templateId, DialogProc proc);
+
+// What the next modal run of templateId does between its initialisation and
+// its end.  Scripts are used in the order queued; a modal dialog with no
+// script left is sent the close event.
+using DialogScript = std::function<void(Window dialog)>;
+void scriptDialog(int templateId, DialogScript script);
+// Template IDs of the modal dialogs run so far, in order.
+const std::vector<int>& modalRuns();
+
+struct MessageBoxRecord {
+    int ownerTemplateId = 0;  // 0 for a box without owner
+    std::string text;
+    std::string caption;
+    MessageIcon icon = MessageIcon::None;
+};
+const std::vector<MessageBoxRecord>& messageBoxes();
+void clearMessageBoxes();
+
+// File dialogs take their answers from this queue, in order: a path, or
+// nothing for Cancel.  An empty queue cancels.
+void answerFileDialog(std::optional<std::string> path);
+struct FileDialogRecord {
+    bool save = false;
+    FileDialogSpec spec;
+};
+const std::vector<FileDialogRecord>& fileDialogs();
+
+// The virtual clock.  advanceClock fires every live dialog's due timers in
+// order of time, as a message loop would.
+std::int64_t nowMs();
+void advanceClock(int milliseconds);
+// Runs work that other threads handed to the dialogs' thread (edit inserts).
+void pumpMessages();
+
+// Sleeps asked for by any thread, in order: how long each was.
+const std::vector<int>& sleeps();
+
+void setProgramPath(std::string path);
+void failWindowClassRegistration(bool fail);
+std::string registeredClassName();
+
+// Faults of the file layer, for tests of what the program does when a disk
+// misbehaves.  Each applies to every later call until reset.
+void failFileReads(bool fail);
+void failFileWrites(bool fail);  // the bytes do not all reach the disk
+void failThreadStart(bool fail);
+
+}  // namespace headless

@@ -1,0 +1,110 @@
+// Files, threads and time of the headless backend.
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_internal.h"
+#include "platform/posix/posix_files.h"
+#include "platform/threads.h"
+
+namespace {
+std::string programFile;
+bool failReads = false;
+bool failWrites = false;
+bool failThreads = false;
+
+std::mutex sleepMutex;
+std::vector<int> sleepLog;
+
+struct StartedThread {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> finished;
+};
+std::mutex threadMutex;
+std::vector<StartedThread> threads;
+}  // namespace
+
+std::string programPath() { return programFile; }
+
+FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest) {
+    FileReadResult result = posixReadFileStart(path, dest);
+    if (failReads && result.status == FileReadStatus::Ok) return {FileReadStatus::ReadFailed, 0};
+    return result;
+}
+
+FileWriteStatus replaceFile(std::string_view path, std::span<const std::uint8_t> bytes) {
+    return posixReplaceFile(path, bytes, failWrites);
+}
+
+void sleepMs(int milliseconds) {
+    {
+        std::lock_guard lock(sleepMutex);
+        sleepLog.push_back(milliseconds);
+    }
+    // The dialogs' thread is blocked meanwhile: time passes, no timer fires.
+    if (headless_internal::onDialogThread()) headless_internal::advanceClockWithoutTimers(milliseconds);
+}
+
+std::int64_t monotonicMs() { return headless::nowMs(); }
+
+bool startThread(void (*fn)(void*), void* arg) {
+    if (failThreads) return false;
+    std::lock_guard lock(threadMutex);
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    threads.push_back({std::thread([fn, arg, finished] {
+                           fn(arg);
+                           finished->store(true);
+                       }),
+                       finished});
+    return true;
+}
+
+namespace headless {
+
+void reset() {
+    headless_internal::resetThreads();
+    headless_internal::resetDialogs();
+    headless_internal::resetFiles();
+    std::lock_guard lock(sleepMutex);
+    sleepLog.clear();
+}
+
+const std::vector<int>& sleeps() { return sleepLog; }
+void setProgramPath(std::string path) { programFile = std::move(path); }
+void failFileReads(bool fail) { failReads = fail; }
+void failFileWrites(bool fail) { failWrites = fail; }
+void failThreadStart(bool fail) { failThreads = fail; }
+
+}  // namespace headless
+
+namespace headless_internal {
+
+void resetFiles() {
+    programFile.clear();
+    failReads = false;
+    failWrites = false;
+}
+
+void resetThreads() {
+    // A worker may be waiting for the dialogs' thread: keep pumping until it ends.
+    std::vector<StartedThread> running;
+    {
+        std::lock_guard lock(threadMutex);
+        running.swap(threads);
+    }
+    for (auto& t : running) {
+        while (!t.finished->load()) {
+            headless::pumpMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        t.thread.join();
+    }
+    failThreads = false;
+}
+
+}  // namespace headless_internal

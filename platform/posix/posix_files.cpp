@@ -1,0 +1,65 @@
+#include "platform/posix/posix_files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+FileReadResult posixReadFileStart(std::string_view path, std::span<std::uint8_t> dest) {
+    const std::string name(path);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {FileReadStatus::NotOpened, 0};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return {FileReadStatus::NotOpened, 0};
+    }
+    std::size_t total = 0;
+    while (total < dest.size()) {
+        const ssize_t n = ::read(fd, dest.data() + total, dest.size() - total);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return {FileReadStatus::ReadFailed, total};
+        }
+        if (n == 0) break;
+        total += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return {FileReadStatus::Ok, total};
+}
+
+FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uint8_t> bytes,
+                                 bool simulateWriteFailure) {
+    const std::string target(path);
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return FileWriteStatus::CannotCreate;
+
+    // The new content goes to a file beside the target, so that the rename
+    // below stays inside one file system and replaces the target at once.
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return FileWriteStatus::CannotCreate;
+    ::fchmod(fd, 0644);
+
+    bool ok = true;
+    std::size_t total = 0;
+    const std::size_t toWrite = simulateWriteFailure ? bytes.size() / 2 : bytes.size();
+    while (ok && total < toWrite) {
+        const ssize_t n = ::write(fd, bytes.data() + total, toWrite - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) ok = false;
+        else total += static_cast<std::size_t>(n);
+    }
+    if (simulateWriteFailure) ok = false;
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return FileWriteStatus::WriteFailed;
+    }
+    return FileWriteStatus::Ok;
+}

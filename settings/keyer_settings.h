@@ -1,0 +1,113 @@
+// The settings record that mirrors the keyer's memory: two user settings
+// sets, the message area, and the extension block.  One copy lives for the
+// whole run; it is exchanged whole with the keyer and with settings files.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+struct UserSettings {
+    std::uint8_t modeReg;
+    std::uint8_t favoriteWpm;
+    std::uint8_t sidetoneCode;  // 62500 / hertz
+    std::uint8_t weight;
+    std::uint8_t pttLeadIn;
+    std::uint8_t pttTail;
+    std::uint8_t potMinWpm;
+    std::uint8_t potRangeWpm;   // pot upper limit minus lower limit
+    std::uint8_t firstExtension;
+    std::uint8_t keyComp;
+    std::uint8_t farnsworthWpm;
+    std::uint8_t paddleSample;
+    std::uint8_t ratio;
+    std::uint8_t outputConfig;
+    std::uint8_t spacingReg;
+    std::uint8_t commandWpm;
+};
+
+struct UserExtension {
+    std::uint8_t featureFlags;
+    std::uint8_t rttyReg1;
+    std::uint8_t rttyReg2;
+    std::uint8_t sidetoneVolume;
+    std::uint8_t serialNumberHigh;  // serial number minus one, big-endian
+    std::uint8_t serialNumberLow;
+};
+
+inline constexpr std::size_t RecordSize = 300;
+inline constexpr std::size_t MemoryImageSize = 288;
+inline constexpr std::size_t ExtensionBlockSize = 12;
+inline constexpr std::size_t MessageAreaOffset = 32;
+inline constexpr std::size_t MessageAreaSize = 256;
+
+struct KeyerSettings {
+    UserSettings user1;
+    UserSettings user2;
+    std::array<std::uint8_t, MessageAreaSize> messageArea;
+    UserExtension user1Ext;
+    UserExtension user2Ext;
+};
+static_assert(sizeof(UserSettings) == 16);
+static_assert(sizeof(UserExtension) == 6);
+static_assert(sizeof(KeyerSettings) == RecordSize, "the record must be exactly the keyer's 300 bytes");
+
+enum class UserSet { User1, User2 };
+
+// The process-wide record and the user set that the panel shows.
+extern KeyerSettings keyerSettings;
+extern UserSet activeUserSet;
+
+// The record as raw bytes, and its two parts as the keyer exchanges them.
+std::span<std::uint8_t, RecordSize> recordBytes();
+std::span<std::uint8_t, MemoryImageSize> memoryImage();
+std::span<std::uint8_t, ExtensionBlockSize> extensionBlock();
+
+UserSettings& userSettings(UserSet set);
+UserExtension& userExtension(UserSet set);
+
+// Writes the default values into both user sets and both extension blocks;
+// the message area is left alone.
+void resetToDefaults();
+
+// Back to the state at program start: every byte 0, User 1 on show.
+void resetSettingsState();
+
+// modeReg bits.
+namespace modeBits {
+inline constexpr std::uint8_t paddleWatchdogOff = 0x80;
+inline constexpr std::uint8_t keyerModeMask = 0x30;  // 00 Iambic B, 01 Iambic A, 10 Ultimatic, 11 VibroBug
+inline constexpr int keyerModeShift = 4;
+inline constexpr std::uint8_t swapPaddles = 0x08;
+inline constexpr std::uint8_t autoSpace = 0x02;
+inline constexpr std::uint8_t ctSpace = 0x01;
+}  // namespace modeBits
+
+// outputConfig bits.
+namespace outputBits {
+inline constexpr std::uint8_t ultimaticPriorityMask = 0xC0;
+inline constexpr std::uint8_t priorityDit = 0x80;
+inline constexpr std::uint8_t priorityDah = 0x40;
+inline constexpr std::uint8_t paddleHangMask = 0x30;
+inline constexpr int paddleHangShift = 4;
+inline constexpr std::uint8_t outputSelectionMask = 0x0F;
+}  // namespace outputBits
+
+// spacingReg bits (user2Active and messageBank2 only mean something in user1).
+namespace spacingBits {
+inline constexpr std::uint8_t user2Active = 0x80;
+inline constexpr std::uint8_t messageBank2 = 0x40;
+inline constexpr std::uint8_t tune50 = 0x20;
+inline constexpr std::uint8_t letterSpaceAdjustMask = 0x1F;
+}  // namespace spacingBits
+
+// featureFlags bits.
+namespace featureBits {
+inline constexpr std::uint8_t fastCmd = 0x40;
+inline constexpr std::uint8_t cutNine = 0x20;
+inline constexpr std::uint8_t cutZero = 0x10;
+inline constexpr std::uint8_t pdlToneOnly = 0x08;
+inline constexpr std::uint8_t so2r = 0x04;
+inline constexpr std::uint8_t paddleMute = 0x02;
+inline constexpr std::uint8_t faveWpmOff = 0x01;
+}  // namespace featureBits
