@@ -1,0 +1,67 @@
+// A serial device, as small as the keyer link needs it: open by name
+// (exclusively), read and apply line settings, time-outs, purge of the
+// receive buffer, bounded writes and reads, close.  Each backend maps these
+// one to one onto its system (Win32 overlapped I/O, POSIX termios, or an
+// in-process simulated keyer).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+struct SerialDevice;  // opaque; each backend defines it
+
+enum class SerialOpenStatus {
+    Opened,
+    NotFound,       // no such device
+    AccessDenied,   // no permission, or held by another program (Win32 reports busy ports this way)
+    Busy,           // held by another program
+    DeviceFault,    // the driver reported a general failure
+    TimedOut,       // the device did not answer in time
+    OtherError,
+};
+
+// The line settings the link sets.  Settings the link does not name (flow
+// control on CTS/DSR, error characters, XON/XOFF limits, ...) stay inside the
+// backend exactly as the driver reported them.
+struct SerialLineSettings {
+    std::uint32_t baudRate = 0;
+    std::uint8_t byteSize = 8;
+    std::uint8_t parity = 0;    // 0 none
+    std::uint8_t stopBits = 0;  // 0 one stop bit
+    bool dtrEnable = false;     // DTR raised while open
+    bool rtsEnable = false;     // RTS raised while open
+    bool dsrSensitivity = false;
+    bool outX = false;          // XON/XOFF on output
+    bool inX = false;           // XON/XOFF on input
+    bool discardNull = false;
+};
+
+struct SerialTimeouts {
+    std::uint32_t readIntervalMs = 0;
+    std::uint32_t readTotalMultiplierMs = 0;
+    std::uint32_t readTotalConstantMs = 0;
+    std::uint32_t writeTotalMultiplierMs = 0;
+    std::uint32_t writeTotalConstantMs = 0;
+};
+
+// deviceName is the Windows name the link forms ("COM3", "\\.\COM12"); a
+// backend maps it to its own device.
+SerialOpenStatus serialOpen(std::string_view deviceName, SerialDevice** device);
+bool serialGetSettings(SerialDevice* device, SerialLineSettings& settings);
+bool serialSetSettings(SerialDevice* device, const SerialLineSettings& settings);
+bool serialSetTimeouts(SerialDevice* device, const SerialTimeouts& timeouts);
+bool serialPurgeReceive(SerialDevice* device);
+
+// Each transfer waits at most waitMs for completion and returns the count of
+// bytes it moved.  A transfer that has not completed when the wait ends is
+// cancelled and finished before the call returns: nothing later lands in the
+// caller's buffer.
+std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> bytes, int waitMs);
+std::size_t serialRead(SerialDevice* device, std::span<std::uint8_t> buffer, int waitMs);
+void serialClose(SerialDevice* device);
+
+// Whether a port exists, by trying to open it (not overlapped) and closing it
+// at once.  Busy, denied, faulty and timed-out ports exist.
+SerialOpenStatus serialProbe(std::string_view deviceName);
