@@ -2,10 +2,24 @@
 // record's Morse-coded message area, its keystroke filter and byte count.
 #pragma once
 
+#include <array>
+
 #include "platform/dialog.h"
+#include "resources/control_ids.h"
+
+// The edits of the fourteen message slots in slot order: messages 1-6
+// (bank 1), messages 7-12 (bank 2), then the callsigns of User 1 and User 2.
+inline constexpr std::array<int, 14> MessageSlotEdits{
+    mainwin::MessageEdit1,     mainwin::MessageEdit1 + 1, mainwin::MessageEdit1 + 2, mainwin::MessageEdit1 + 3,
+    mainwin::MessageEdit1 + 4, mainwin::MessageEdit1 + 5, mainwin::MessageEdit7,     mainwin::MessageEdit7 + 1,
+    mainwin::MessageEdit7 + 2, mainwin::MessageEdit7 + 3, mainwin::MessageEdit7 + 4, mainwin::MessageEdit7 + 5,
+    mainwin::Callsign1Edit,    mainwin::Callsign2Edit};
 
 void showMessageBank(Window mainWindow, int bank);
 bool messageKeyFilter(Window dialog, int controlId, unsigned character);
 void loadMessages(Window mainWindow);
+// Packs the edits into the record.  Text that the area cannot hold (or that
+// has no Morse code) is not stored; when that happens the edits are reloaded
+// from the record, so the operator sees exactly what the keyer will get.
 void storeMessages(Window mainWindow);
 int messageBytesUsed(Window mainWindow);

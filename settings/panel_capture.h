@@ -3,6 +3,9 @@
 // User 1 / User 2 switch.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include "platform/dialog.h"
 #include "settings/keyer_settings.h"
 
@@ -16,3 +19,8 @@ void selectUserSet(Window mainWindow, UserSet target);
 // Check boxes 4014-4024 and 4101, lists 4049, 4053, 4054 (selection changes
 // only), and the bank radio buttons 4007 and 4008.
 void applyImmediateUpdate(Window mainWindow, int controlId, int notifyCode);
+
+// A number field's text as an unsigned decimal number: empty or non-numeric
+// text reads 0, and a number too large for 32 bits reads 4294967295, so that
+// it fails every upper bound instead of wrapping round to a small value.
+std::uint32_t parseFieldNumber(std::string_view text);
