@@ -1,10 +1,23 @@
-// The about dialog (template 1004) and the verbose switch it holds.
+// The about dialog (template 1004): version and build stamp, the operating
+// system, where to find help, and the verbose switch it holds.
 #pragma once
+
+#include <string>
 
 #include "platform/dialog.h"
 
+// Makes the firmware uploader log every block it programs.  Off at start,
+// not saved; only OK in the about dialog changes it.
 extern bool verboseMode;
 
+inline constexpr const char* ProgramVersion = "5.0";
+
+// "Ver 5.0, Built hh:mm:ss, Mmm dd yyyy": the build's own time and date.
+std::string versionLine();
+// "Operating System is " and the system the program was built for.
+std::string operatingSystemLine();
+
+// Ends with 1 after OK (or Enter), 0 after the close box.
 bool aboutDialogProc(Window dialog, const DialogMessage& message);
 
 void resetAboutState();

@@ -7,11 +7,13 @@
 #include "link/interface_test.h"
 #include "link/transport.h"
 #include "settings/keyer_settings.h"
+#include "settings/settings_file.h"
 
 void resetProgramState() {
     resetTransportState();
     resetInterfaceTestState();
     resetSettingsState();
+    resetSettingsFileState();
     resetStartupState();
     resetKeyerOperationsState();
     resetAboutState();

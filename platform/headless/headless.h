@@ -18,6 +18,7 @@
 
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
+#include "platform/serial.h"
 #include "resources/dialog_templates.h"
 
 struct HeadlessControl {
@@ -139,5 +140,12 @@ std::string registeredClassName();
 void failFileReads(bool fail);
 void failFileWrites(bool fail);  // the bytes do not all reach the disk
 void failThreadStart(bool fail);
+
+// What probing COMn finds (serialProbe), until reset; ports never set are
+// absent (NotFound).  Busy, AccessDenied, DeviceFault and TimedOut stand for
+// ports held by another program or misbehaving.
+void setPortProbe(int comNumber, SerialOpenStatus status);
+// Device names probed so far, in order ("COM3", "\\.\COM12").
+const std::vector<std::string>& probedPorts();
 
 }  // namespace headless

@@ -7,6 +7,7 @@ namespace headless_internal {
 void resetDialogs();
 void resetFiles();
 void resetThreads();
+void resetPortProbes();
 void advanceClockWithoutTimers(int milliseconds);
 bool onDialogThread();
 std::string withDefaultExtension(const std::string& path, const std::string& extension);

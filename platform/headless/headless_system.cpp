@@ -70,6 +70,7 @@ void reset() {
     headless_internal::resetThreads();
     headless_internal::resetDialogs();
     headless_internal::resetFiles();
+    headless_internal::resetPortProbes();
     std::lock_guard lock(sleepMutex);
     sleepLog.clear();
 }
