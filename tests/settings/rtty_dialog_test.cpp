@@ -155,11 +155,13 @@ TEST_F(RttyDialogTest, WithUserTwoOnShowOkTouchesOnlyUserTwosBytes) {
     for (std::size_t i = 0; i < RecordSize; ++i) recordBytes()[i] = static_cast<std::uint8_t>(i * 13 + 5);
     keyerSettings.user1Ext.rttyReg1 = 0x93;
     keyerSettings.user1Ext.rttyReg2 = 0x0D;
+    Window w = mainWindow();
+    w->click(mainwin::ResetDefaultsButton);  // a panel that passes the capture of a user set change
     keyerSettings.user2Ext.rttyReg1 = 0x21;
     keyerSettings.user2Ext.rttyReg2 = 0x04;
+    w->click(mainwin::User2Radio);
+    ASSERT_EQ(activeUserSet, UserSet::User2);
     auto expected = record();
-    mainWindow();
-    activeUserSet = UserSet::User2;  // as after a user set change to "User 2"
     Shown shown;
     runFromMainWindow([&](Window d) {
         shown = readDialog(d);

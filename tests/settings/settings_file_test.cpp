@@ -8,6 +8,7 @@
 
 #include "resources/control_ids.h"
 #include "settings/keyer_settings.h"
+#include "settings/message_editor.h"
 #include "settings/settings_file.h"
 #include "tests/support/test_support.h"
 
@@ -302,25 +303,84 @@ TEST_F(SettingsFileButtonsTest, ReadConfigFileLoadsTheRecordAndKeepsTheUserSetOn
     EXPECT_TRUE(w->visible(MessageEdit1));
 }
 
-TEST_F(SettingsFileButtonsTest, CancellingReadConfigFileKeepsTheRecord) {
+TEST_F(SettingsFileButtonsTest, CancellingReadConfigFileDiscardsPanelEdits) {
     Window w = openMainWindow();
-    setRecord(pattern(RecordSize, 41));
+    w->click(ResetDefaultsButton);
+    w->type(MessageEdit1, "CQ TEST");
+    storeMessages(w);
+    const auto stored = record();
+    // Edits made since: a number field and a message, neither captured yet.
+    w->setText(WeightEdit, "70");
+    w->setText(MaxWpmEdit, "45");
+    w->setText(MessageEdit1, "QRZ");
     enableControl(w, ReadConfigFileButton, true);
     headless::answerFileDialog(std::nullopt);
     ASSERT_TRUE(w->click(ReadConfigFileButton));
     ASSERT_EQ(headless::fileDialogs().size(), 1u);
     EXPECT_FALSE(headless::fileDialogs()[0].save);
-    EXPECT_EQ(record(), pattern(RecordSize, 41));
+    EXPECT_EQ(w->text(WeightEdit), "50");
+    EXPECT_EQ(w->text(MaxWpmEdit), "35");
+    EXPECT_EQ(w->text(MessageEdit1), "CQ TEST");
+    EXPECT_EQ(record(), stored);
     EXPECT_TRUE(headless::messageBoxes().empty());
 }
 
-TEST_F(SettingsFileButtonsTest, AFailedCaptureOpensNoSaveDialog) {
+TEST_F(SettingsFileButtonsTest, AnEmptyFileChangesNothingAndReloadsThePanel) {
     Window w = openMainWindow();
+    w->click(ResetDefaultsButton);
+    const auto before = record();
+    w->setText(WeightEdit, "70");
+    writeWholeFile(tempDir / "empty.eep", {});
+    enableControl(w, ReadConfigFileButton, true);
+    headless::answerFileDialog(path("empty.eep"));
+    ASSERT_TRUE(w->click(ReadConfigFileButton));
+    EXPECT_EQ(record(), before);
+    EXPECT_EQ(w->text(WeightEdit), "50");
+    EXPECT_EQ(w->text(SettingsFileStatus), "EEP FileName: empty.eep");
+    EXPECT_TRUE(headless::messageBoxes().empty());
+}
+
+TEST_F(SettingsFileButtonsTest, AFailedCaptureShowsItsMessageAndOpensNoSaveDialog) {
+    Window w = openMainWindow();
+    w->click(ResetDefaultsButton);
+    w->setText(WeightEdit, "5");
     enableControl(w, WriteConfigFileButton, true);
     headless::answerFileDialog(path("never.eep"));
     ASSERT_TRUE(w->click(WriteConfigFileButton));
+    ASSERT_EQ(headless::messageBoxes().size(), 1u);
+    EXPECT_EQ(headless::messageBoxes()[0].text, "Weight must be between 10 and 90");
     EXPECT_TRUE(headless::fileDialogs().empty());
     EXPECT_EQ(filesInTempDir(), 0u);
+}
+
+TEST_F(SettingsFileButtonsTest, WriteThenReadConfigFileBringsBackThePanelAndMessages) {
+    Window w = openMainWindow();
+    w->click(ResetDefaultsButton);
+    w->setText(WeightEdit, "62");
+    w->setText(CurWpmEdit, "28");
+    w->type(MessageEdit1, "CQ CQ DE TEST");
+    w->type(Callsign1Edit, "TEST/M");
+    enableControl(w, WriteConfigFileButton, true);
+    enableControl(w, ReadConfigFileButton, true);
+    headless::answerFileDialog(path("contest"));
+    ASSERT_TRUE(w->click(WriteConfigFileButton));
+    EXPECT_TRUE(headless::messageBoxes().empty());
+    EXPECT_EQ(w->text(SettingsFileStatus), "contest.eep");
+    const auto saved = record();
+    EXPECT_EQ(readWholeFile(tempDir / "contest.eep"), saved);
+    EXPECT_EQ(keyerSettings.user1.weight, 62);
+
+    w->click(ResetDefaultsButton);
+    w->setText(MessageEdit1, "");
+    w->setText(Callsign1Edit, "");
+    headless::answerFileDialog(path("contest.eep"));
+    ASSERT_TRUE(w->click(ReadConfigFileButton));
+    EXPECT_EQ(record(), saved);
+    EXPECT_EQ(w->text(WeightEdit), "62");
+    EXPECT_EQ(w->text(CurWpmEdit), "28");
+    EXPECT_EQ(w->text(MessageEdit1), "CQ CQ DE TEST");
+    EXPECT_EQ(w->text(Callsign1Edit), "TEST/M");
+    EXPECT_EQ(w->text(SettingsFileStatus), "EEP FileName: contest.eep");
 }
 
 }  // namespace
