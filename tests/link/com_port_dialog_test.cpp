@@ -75,25 +75,6 @@ TEST_F(ComPortDialogTest, OkOnComTwelveStoresItInTheConfigurationFile) {
     EXPECT_EQ(w->text(mainwin::ComPortLabel), "com:12");
 }
 
-TEST_F(ComPortDialogTest, EnterActsAsOk) {
-    for (int n : {2, 40}) headless::setPortProbe(n, SerialOpenStatus::Opened);
-    comPortNumber = 2;
-    setComPort([](Window d) {
-        d->select(PortList, 1);
-        d->pressEnter();
-    });
-    EXPECT_EQ(comPortNumber, 40);
-    EXPECT_EQ(readWholeFile(configFile()), (std::vector<std::uint8_t>{0x28, 0x00, 0x00, 0x00}));
-}
-
-TEST_F(ComPortDialogTest, OkOnThePreselectedPortRewritesIt) {
-    headless::setPortProbe(5, SerialOpenStatus::Opened);
-    comPortNumber = 5;
-    setComPort([](Window d) { d->click(OkButton); });
-    EXPECT_EQ(comPortNumber, 5);
-    EXPECT_EQ(readWholeFile(configFile()), (std::vector<std::uint8_t>{0x05, 0x00, 0x00, 0x00}));
-}
-
 struct LeaveCase {
     const char* name;
     void (*leave)(Window);
@@ -203,19 +184,6 @@ INSTANTIATE_TEST_SUITE_P(ComPort, ProbeResults,
                                            ProbeCase{"OtherError", SerialOpenStatus::OtherError, false}),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(ComPortDialogTest, ABusyPortCanBeChosen) {
-    headless::setPortProbe(1, SerialOpenStatus::Opened);
-    headless::setPortProbe(6, SerialOpenStatus::Busy);
-    comPortNumber = 1;
-    setComPort([](Window d) {
-        d->select(PortList, 1);
-        d->click(OkButton);
-    });
-    EXPECT_EQ(entries, (std::vector<std::string>{"com1", "com6"}));
-    EXPECT_EQ(comPortNumber, 6);
-    EXPECT_EQ(readWholeFile(configFile()), (std::vector<std::uint8_t>{0x06, 0x00, 0x00, 0x00}));
-}
-
 TEST_F(ComPortDialogTest, TheListIsBuiltAfreshEachTime) {
     headless::setPortProbe(1, SerialOpenStatus::Opened);
     headless::setPortProbe(2, SerialOpenStatus::Opened);
@@ -242,20 +210,5 @@ TEST_F(ComPortDialogTest, SetComPortClosesAnOpenPortEvenWhenLeftWithoutChoosing)
     setComPort([](Window d) { d->click(ExitButton); });
     EXPECT_FALSE(portOpen);
 }
-
-struct NameCase {
-    int port;
-    const char* name;
-};
-std::ostream& operator<<(std::ostream& out, const NameCase& c) { return out << c.port; }
-
-class DeviceNames : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(DeviceNames, FollowTheSystemsRuleFromTenOn) { EXPECT_EQ(comDeviceName(GetParam().port), GetParam().name); }
-
-INSTANTIATE_TEST_SUITE_P(ComPort, DeviceNames,
-                         ::testing::Values(NameCase{1, "COM1"}, NameCase{9, "COM9"}, NameCase{10, "\\\\.\\COM10"},
-                                           NameCase{12, "\\\\.\\COM12"}, NameCase{50, "\\\\.\\COM50"}),
-                         [](const auto& p) { return "Com" + std::to_string(p.param.port); });
 
 }  // namespace

