@@ -1,12 +1,80 @@
 #include "link/transport.h"
 
-// Placeholders until the serial transport lands: no port ever opens.
+#include "platform/serial.h"
+#include "platform/threads.h"
+
 bool portOpen = false;
 
-int openPort(int) { return PortOpenFailed; }
-void closePort() { portOpen = false; }
-bool writeBytes(std::span<const std::uint8_t>) { return false; }
-bool readBytes(std::span<std::uint8_t>) { return false; }
-bool setBaudRate(std::uint32_t) { return false; }
+namespace {
+SerialDevice* portHandle = nullptr;
+// Kept for the open port, so that a later speed change keeps every other setting.
+SerialLineSettings portSettings;
+SerialTimeouts portTimeouts;
+}  // namespace
 
-void resetTransportState() { closePort(); }
+std::string portDeviceName(int portNumber) {
+    // Ports from 10 on exist only in the device namespace.
+    const std::string number = std::to_string(portNumber);
+    return portNumber <= 9 ? "COM" + number : "\\\\.\\COM" + number;
+}
+
+int openPort(int portNumber) {
+    const std::string name = portDeviceName(portNumber);
+    if (serialOpen(name, &portHandle) != SerialOpenStatus::Opened) {
+        portHandle = nullptr;
+        return PortOpenFailed;
+    }
+    portOpen = true;
+
+    if (!serialGetSettings(portHandle, portSettings)) return PortGetStateFailed;
+    // The keyer's host protocol; everything else stays as the driver reported it.
+    portSettings.baudRate = KeyerBaudRate;
+    portSettings.byteSize = 8;
+    portSettings.parity = 0;
+    portSettings.stopBits = 0;
+    portSettings.dtrEnable = true;
+    portSettings.rtsEnable = false;
+    portSettings.dsrSensitivity = false;
+    portSettings.outX = false;
+    portSettings.inX = false;
+    portSettings.discardNull = false;
+    if (!serialSetSettings(portHandle, portSettings)) return PortSetStateFailed;
+
+    // Longer than the read wait, so the wait is what ends a short reply.
+    portTimeouts = SerialTimeouts{};
+    portTimeouts.readTotalConstantMs = PortReadTimeoutMs;
+    serialSetTimeouts(portHandle, portTimeouts);
+
+    // Let the line settle, then drop whatever arrived while it did.
+    sleepMs(SettleBeforePurgeMs);
+    if (!serialPurgeReceive(portHandle)) return PortPurgeFailed;
+    return PortOpened;
+}
+
+void closePort() {
+    if (portHandle) serialClose(portHandle);
+    portHandle = nullptr;
+    portOpen = false;
+}
+
+bool writeBytes(std::span<const std::uint8_t> bytes) {
+    if (!portHandle || bytes.empty()) return false;
+    return serialWrite(portHandle, bytes, WriteWaitMs) == bytes.size();
+}
+
+bool readBytes(std::span<std::uint8_t> buffer) {
+    if (!portHandle || buffer.empty()) return false;
+    return serialRead(portHandle, buffer, ReadWaitMs) == buffer.size();
+}
+
+bool setBaudRate(std::uint32_t baudRate) {
+    if (!portHandle) return false;
+    portSettings.baudRate = baudRate;
+    return serialSetSettings(portHandle, portSettings);
+}
+
+void resetTransportState() {
+    closePort();
+    portSettings = SerialLineSettings{};
+    portTimeouts = SerialTimeouts{};
+}

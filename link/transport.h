@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 // Results of openPort.
 enum PortOpenResult : int {
@@ -14,12 +15,25 @@ enum PortOpenResult : int {
     PortPurgeFailed = -10,
 };
 
+// Set as soon as the device is open, even when configuring it failed later.
 extern bool portOpen;
+
+inline constexpr std::uint32_t KeyerBaudRate = 1200;
+inline constexpr int WriteWaitMs = 2000;
+inline constexpr int ReadWaitMs = 4000;
+inline constexpr std::uint32_t PortReadTimeoutMs = 4500;
+inline constexpr int SettleBeforePurgeMs = 100;
+
+// "COM9" for ports up to 9, "\\.\COM10" from 10 on.
+std::string portDeviceName(int portNumber);
 
 int openPort(int portNumber);
 void closePort();
+// true when all bytes were written within the wait (1 to 288 bytes).
 bool writeBytes(std::span<const std::uint8_t> bytes);
+// true only when exactly buffer.size() bytes arrived within the wait.
 bool readBytes(std::span<std::uint8_t> buffer);
+// Changes the speed of the open port, every other line setting kept.
 bool setBaudRate(std::uint32_t baudRate);
 
 // Closes any open port: back to the state at program start.

@@ -54,11 +54,20 @@ bool serialSetSettings(SerialDevice* device, const SerialLineSettings& settings)
 bool serialSetTimeouts(SerialDevice* device, const SerialTimeouts& timeouts);
 bool serialPurgeReceive(SerialDevice* device);
 
-// Each transfer waits at most waitMs for completion and returns the count of
-// bytes it moved.  A transfer that has not completed when the wait ends is
-// cancelled and finished before the call returns: nothing later lands in the
-// caller's buffer.
+// A write waits at most waitMs for completion and returns the count of bytes
+// the device confirmed written within that wait (bytes.size() when it
+// completed in time).  A write still under way when the wait ends is not cut
+// short: some devices complete a write only once its bytes have left the line
+// (288 bytes need 2.4 s at 1200 baud), so its bytes still go out.  The call
+// returns only when the device no longer refers to the caller's bytes: it has
+// copied them, or the write has finished (or, on a device that makes no
+// progress at all, has been cancelled).
 std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> bytes, int waitMs);
+// A read waits at most waitMs (and no longer than the read time-outs allow)
+// for buffer.size() bytes and returns the count that arrived; they fill the
+// start of the buffer and the rest of it is left untouched.  A read not
+// complete when the wait ends is cancelled and finished before the call
+// returns: nothing later lands in the caller's buffer.
 std::size_t serialRead(SerialDevice* device, std::span<std::uint8_t> buffer, int waitMs);
 void serialClose(SerialDevice* device);
 
