@@ -21,6 +21,8 @@
 #include "platform/serial.h"
 #include "resources/dialog_templates.h"
 
+class KeyerSimulator;  // sim/keyer_simulator.h
+
 struct HeadlessControl {
     int id = 0;
     ControlKind kind = ControlKind::Static;
@@ -147,5 +149,45 @@ void failThreadStart(bool fail);
 void setPortProbe(int comNumber, SerialOpenStatus status);
 // Device names probed so far, in order ("COM3", "\\.\COM12").
 const std::vector<std::string>& probedPorts();
+
+// --- Serial ports (platform_headless_serial) -------------------------------
+// A port COMn that opens under "COMn" and "\\.\COMn".  Each holds one open
+// at a time (a second open is Busy).  Transfers never wait in real time: a
+// read that finds too few bytes ends at once, and on the dialogs' thread it
+// moves the virtual clock on by its wait (no timer fires), as a blocked
+// thread would see it.  Reads and writes may come from any thread.
+
+// Puts a simulated keyer on COMn; it must outlive the attachment (until
+// detachKeyer or reset).  The port exists from now on.
+void attachKeyer(int comNumber, KeyerSimulator& keyer);
+// A port with nothing on its line: opens, takes writes, never answers.
+void addSerialPort(int comNumber);
+// Removes the port (and its keyer): opening it gives NotFound.
+void removeSerialPort(int comNumber);
+
+struct SerialPortFaults {
+    SerialOpenStatus openStatus = SerialOpenStatus::Opened;  // anything else: the open fails so
+    bool failGetSettings = false;
+    bool failSetSettings = false;
+    bool failSetTimeouts = false;
+    bool failPurge = false;
+    std::uint32_t refusedBaud = 0;  // settings with this speed are refused
+    bool stallWrites = false;       // writes outlast their wait (their bytes still go out)
+};
+void setSerialPortFaults(int comNumber, const SerialPortFaults& faults);
+
+// What opening deviceName would give, without opening it.
+SerialOpenStatus serialPortStatus(std::string_view deviceName);
+// Device names that serialOpen was asked for, in order.
+std::vector<std::string> serialOpenNames();
+// The line settings and time-outs the device of COMn holds (the driver's
+// defaults until something set them); nothing when the port does not exist.
+std::optional<SerialLineSettings> serialLineSettings(int comNumber);
+std::optional<SerialTimeouts> serialTimeouts(int comNumber);
+// Whether COMn is open now.
+bool serialPortHeld(int comNumber);
+// Runs fn with the keyer of COMn while no transfer runs (for tests that look
+// at the keyer while a worker thread talks to it).
+void withKeyer(int comNumber, const std::function<void(KeyerSimulator&)>& fn);
 
 }  // namespace headless

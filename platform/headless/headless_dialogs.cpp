@@ -225,6 +225,8 @@ std::vector<std::string> PlatformWindow::entries(int controlId) { return control
 // --- The platform interface -------------------------------------------------
 
 void setControlText(Window dialog, int controlId, std::string_view text) {
+    // A dialog without that control shows nothing, as the system's call does.
+    if (!dialog->has(controlId)) return;
     HeadlessControl& c = dialog->control(controlId);
     c.text = std::string(text);
     if (c.kind == ControlKind::ComboBox) c.selection = -1;

@@ -7,8 +7,11 @@ namespace headless_internal {
 void resetDialogs();
 void resetFiles();
 void resetThreads();
-void resetPortProbes();
+void resetPortProbes();  // called by resetSerialPorts
 void advanceClockWithoutTimers(int milliseconds);
 bool onDialogThread();
+// Set by the serial ports (platform_headless_serial) when they are linked in;
+// reset() calls it.
+extern void (*resetSerialPorts)();
 std::string withDefaultExtension(const std::string& path, const std::string& extension);
 }  // namespace headless_internal

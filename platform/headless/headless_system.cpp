@@ -70,7 +70,7 @@ void reset() {
     headless_internal::resetThreads();
     headless_internal::resetDialogs();
     headless_internal::resetFiles();
-    headless_internal::resetPortProbes();
+    if (headless_internal::resetSerialPorts) headless_internal::resetSerialPorts();
     std::lock_guard lock(sleepMutex);
     sleepLog.clear();
 }
@@ -84,6 +84,8 @@ void failThreadStart(bool fail) { failThreads = fail; }
 }  // namespace headless
 
 namespace headless_internal {
+
+void (*resetSerialPorts)() = nullptr;
 
 void resetFiles() {
     programFile.clear();
