@@ -1,0 +1,22 @@
+// How the POSIX serial backend finds the device behind a COM port number.
+//
+// COMn is, in this order:
+//   1. the override $XDG_CONFIG_HOME/keyer-tools/ports/comN (or, without
+//      XDG_CONFIG_HOME, ~/.config/keyer-tools/ports/comN) when it exists:
+//      usually a symbolic link to any device or pseudo-terminal;
+//   2. otherwise COM1-COM10 are /dev/ttyS0-/dev/ttyS9, COM11-COM30 are
+//      /dev/ttyUSB0-/dev/ttyUSB19 and COM31-COM50 are /dev/ttyACM0-/dev/ttyACM19.
+// Numbers outside 1-50 have only the override.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// "COM7" or "\\.\COM12" (either case) to 7 or 12; 0 when it is neither.
+int comNumberFromDeviceName(std::string_view deviceName);
+
+// The folder of comN overrides (it need not exist).
+std::string portOverrideFolder();
+
+// The device path for COMn by the rule above; empty when there is none.
+std::string devicePathForPort(int comNumber);
