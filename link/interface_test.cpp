@@ -1,11 +1,102 @@
 #include "link/interface_test.h"
 
+#include <cstdio>
+#include <string>
+
+#include "app/startup.h"
+#include "link/host_commands.h"
+#include "link/transport.h"
+#include "resources/control_ids.h"
+
 std::uint8_t icType = 0;
 std::uint8_t firmwareMajor = 0;
 std::uint8_t firmwareMinor = 0;
 
-// Placeholder until the keyer link lands: no keyer ever answers.
-int testInterface(Window) { return -1; }
+namespace {
+
+constexpr int OldestSupportedMajor = 30;
+
+const char* openFailureText(int code) {
+    switch (code) {
+        case PortOpenFailed: return "JX Fail:comm open";
+        case PortGetStateFailed: return "JX Fail:get comm state";
+        case PortSetStateFailed: return "JX Fail:set comm state";
+        case PortPurgeFailed: return "JX Fail:comm purge";
+        default: return "Comm Fail:unknown error";
+    }
+}
+
+struct VariantText {
+    const char* label;
+    const char* versionFormat;
+    int minorOffset;  // the minor byte carries the variant in its hundreds
+};
+
+constexpr VariantText variants[] = {
+    {"JX IC: IBEX", "JX F/W ver %d.%02d", 0},
+    {"JX IC: PIKE", "JX F/W revision %d.%02d", 50},
+    {"JX IC: TERN", "JX F/W revision %d.%02d", 100},
+    {"JX IC: LYNX", "JX F/W revision %d.%02d", 150},
+};
+// A variant the keyer did not name (or one this program does not know): the
+// minor byte is shown as it came.
+constexpr VariantText unknownVariant{"JX IC: unknown", "JX F/W ver %d.%02d", 0};
+
+std::string format(const char* pattern, int major, int minor) {
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, major, minor);
+    return text;
+}
+
+}  // namespace
+
+int testInterface(Window window) {
+    using namespace mainwin;
+    setControlText(window, InterfaceStatus, "Testing JX Interface    ");
+
+    if (!portOpen) {
+        const int r = openPort(comPortNumber);
+        if (r != PortOpened) {
+            setControlText(window, InterfaceStatus, openFailureText(r));
+            return -1;
+        }
+    }
+
+    std::uint8_t echo = 0;
+    if (!echoTest(echo)) {
+        setControlText(window, InterfaceStatus, "JX Fail:no response");
+        return -1;
+    }
+    if (echo == hostcmd::BootloaderEcho) {
+        setControlText(window, InterfaceStatus, "JX Fail:No O/S");
+        icType = 5;
+        return 5;
+    }
+    if (echo != hostcmd::EchoParameter) {
+        setControlText(window, InterfaceStatus, "JX Fail:echo mismatch");
+        return -1;
+    }
+
+    // A missing reply leaves the value of the last test.
+    readFirmwareMajor(firmwareMajor);
+    readFirmwareMinor(firmwareMinor);
+    if (firmwareMajor < OldestSupportedMajor) {
+        setControlText(window, InterfaceStatus, "Only supports DO3");
+        return -1;
+    }
+
+    // Firmware 30.00 to 30.03 predates the variant query and ran only on the IBEX.
+    if (firmwareMajor == 30 && firmwareMinor < 4)
+        icType = 1;
+    else
+        icType = readIcType();
+
+    const VariantText& variant = icType >= 1 && icType <= 4 ? variants[icType - 1] : unknownVariant;
+    setControlText(window, IcLabel, variant.label);
+    setControlText(window, InterfaceStatus,
+                   format(variant.versionFormat, firmwareMajor, static_cast<int>(firmwareMinor) - variant.minorOffset));
+    return firmwareMajor;
+}
 
 void resetInterfaceTestState() {
     icType = 0;
