@@ -16,16 +16,6 @@ namespace {
 
 constexpr int OldestSupportedMajor = 30;
 
-const char* openFailureText(int code) {
-    switch (code) {
-        case PortOpenFailed: return "JX Fail:comm open";
-        case PortGetStateFailed: return "JX Fail:get comm state";
-        case PortSetStateFailed: return "JX Fail:set comm state";
-        case PortPurgeFailed: return "JX Fail:comm purge";
-        default: return "Comm Fail:unknown error";
-    }
-}
-
 struct VariantText {
     const char* label;
     const char* versionFormat;
@@ -50,6 +40,16 @@ std::string format(const char* pattern, int major, int minor) {
 
 }  // namespace
 
+const char* portOpenFailureText(int code) {
+    switch (code) {
+        case PortOpenFailed: return "JX Fail:comm open";
+        case PortGetStateFailed: return "JX Fail:get comm state";
+        case PortSetStateFailed: return "JX Fail:set comm state";
+        case PortPurgeFailed: return "JX Fail:comm purge";
+        default: return "Comm Fail:unknown error";
+    }
+}
+
 int testInterface(Window window) {
     using namespace mainwin;
     setControlText(window, InterfaceStatus, "Testing JX Interface    ");
@@ -57,7 +57,7 @@ int testInterface(Window window) {
     if (!portOpen) {
         const int r = openPort(comPortNumber);
         if (r != PortOpened) {
-            setControlText(window, InterfaceStatus, openFailureText(r));
+            setControlText(window, InterfaceStatus, portOpenFailureText(r));
             return -1;
         }
     }

@@ -12,7 +12,11 @@ extern std::uint8_t firmwareMajor;
 extern std::uint8_t firmwareMinor;
 
 // -1 on failure, 5 when only the bootloader answers, otherwise firmwareMajor.
+// Its texts go to controls 4061 and 4079 of the window, where it has them.
 int testInterface(Window window);
+
+// What the link check shows for a failed openPort code.
+const char* portOpenFailureText(int code);
 
 // Back to the state at program start (for tests).
 void resetInterfaceTestState();

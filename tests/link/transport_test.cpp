@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "link/transport.h"
+#include "platform/headless/headless.h"
+#include "sim/keyer_simulator.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class Transport : public ProgramTest {
+protected:
+    KeyerSimulator keyer;
+    void setFaults(int port, void (*change)(headless::SerialPortFaults&)) {
+        headless::SerialPortFaults f;
+        change(f);
+        headless::setSerialPortFaults(port, f);
+    }
+};
+
+TEST_F(Transport, DeviceNamesUseTheDeviceNamespaceFromTen) {
+    EXPECT_EQ(portDeviceName(1), "COM1");
+    EXPECT_EQ(portDeviceName(9), "COM9");
+    EXPECT_EQ(portDeviceName(10), "\\\\.\\COM10");
+    EXPECT_EQ(portDeviceName(50), "\\\\.\\COM50");
+    headless::attachKeyer(9, keyer);
+    headless::attachKeyer(10, keyer);
+    EXPECT_EQ(openPort(9), PortOpened);
+    closePort();
+    EXPECT_EQ(openPort(10), PortOpened);
+    EXPECT_EQ(headless::serialOpenNames(), (std::vector<std::string>{"COM9", "\\\\.\\COM10"}));
+}
+
+TEST_F(Transport, OpenAppliesTheKeyerLineAndTimeOuts) {
+    headless::attachKeyer(3, keyer);
+    ASSERT_EQ(openPort(3), PortOpened);
+    EXPECT_TRUE(portOpen);
+    const SerialLineSettings s = *headless::serialLineSettings(3);
+    EXPECT_EQ(s.baudRate, 1200u);
+    EXPECT_EQ(s.byteSize, 8);
+    EXPECT_EQ(s.parity, 0);
+    EXPECT_EQ(s.stopBits, 0);
+    EXPECT_TRUE(s.dtrEnable);
+    EXPECT_FALSE(s.rtsEnable);
+    EXPECT_FALSE(s.dsrSensitivity);
+    EXPECT_FALSE(s.outX);
+    EXPECT_FALSE(s.inX);
+    EXPECT_FALSE(s.discardNull);
+    const SerialTimeouts t = *headless::serialTimeouts(3);
+    EXPECT_EQ(t.readIntervalMs, 0u);
+    EXPECT_EQ(t.readTotalMultiplierMs, 0u);
+    EXPECT_EQ(t.readTotalConstantMs, 4500u);
+    EXPECT_EQ(t.writeTotalMultiplierMs, 0u);
+    EXPECT_EQ(t.writeTotalConstantMs, 0u);
+    EXPECT_EQ(headless::sleeps(), std::vector<int>{100});
+    EXPECT_EQ(keyer.hostBaud(), 1200u);
+}
+
+TEST_F(Transport, BytesReceivedBeforeThePurgeNeverReachAReply) {
+    headless::attachKeyer(3, keyer);
+    keyer.setConnectNoise({0x13, 0xAA});
+    ASSERT_EQ(openPort(3), PortOpened);
+    const Bytes echo{0x00, 0x04, 0x55};
+    EXPECT_TRUE(writeBytes(echo));
+    std::array<std::uint8_t, 1> reply{};
+    EXPECT_TRUE(readBytes(reply));
+    EXPECT_EQ(reply[0], 0x55);
+}
+
+struct OpenFailure {
+    const char* name;
+    void (*fault)(headless::SerialPortFaults&);
+    int code;
+    bool leftOpen;
+    std::vector<int> sleeps;  // the pause comes after the settings, before the purge
+};
+
+class OpenFailures : public Transport, public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(OpenFailures, ReturnTheirCode) {
+    headless::attachKeyer(4, keyer);
+    setFaults(4, GetParam().fault);
+    EXPECT_EQ(openPort(4), GetParam().code);
+    EXPECT_EQ(portOpen, GetParam().leftOpen);
+    EXPECT_EQ(headless::serialPortHeld(4), GetParam().leftOpen);
+    EXPECT_EQ(headless::sleeps(), GetParam().sleeps);
+    closePort();
+    EXPECT_FALSE(portOpen);
+    EXPECT_FALSE(headless::serialPortHeld(4));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Port, OpenFailures,
+    ::testing::Values(
+        OpenFailure{"Busy", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::Busy; }, -4, false, {}},
+        OpenFailure{"Denied", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::AccessDenied; }, -4,
+                    false, {}},
+        OpenFailure{"GetState", [](headless::SerialPortFaults& f) { f.failGetSettings = true; }, -5, true, {}},
+        OpenFailure{"SetState", [](headless::SerialPortFaults& f) { f.failSetSettings = true; }, -6, true, {}},
+        OpenFailure{"Purge", [](headless::SerialPortFaults& f) { f.failPurge = true; }, -10, true, {100}},
+        OpenFailure{"TimeoutsIgnored", [](headless::SerialPortFaults& f) { f.failSetTimeouts = true; }, 0, true,
+                    {100}}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST_F(Transport, APortThatDoesNotExistFailsToOpen) {
+    EXPECT_EQ(openPort(7), PortOpenFailed);
+    EXPECT_FALSE(portOpen);
+}
+
+TEST_F(Transport, APortHeldElsewhereFailsAndStaysClosed) {
+    headless::attachKeyer(3, keyer);
+    SerialDevice* other = nullptr;
+    ASSERT_EQ(serialOpen("COM3", &other), SerialOpenStatus::Opened);
+    EXPECT_EQ(openPort(3), PortOpenFailed);
+    EXPECT_FALSE(portOpen);
+    serialClose(other);
+}
+
+TEST_F(Transport, ASilentKeyerEndsAReadAfterTheFourSecondWait) {
+    headless::attachKeyer(3, keyer);
+    keyer.setSilent(true);
+    ASSERT_EQ(openPort(3), PortOpened);
+    const std::int64_t before = headless::nowMs();
+    std::array<std::uint8_t, 1> b{};
+    EXPECT_FALSE(readBytes(b));
+    EXPECT_EQ(headless::nowMs() - before, 4000);
+}
+
+TEST_F(Transport, AShortReplyIsFalse) {
+    headless::attachKeyer(3, keyer);
+    keyer.setReplyLength(0x1A, 11);
+    ASSERT_EQ(openPort(3), PortOpened);
+    const Bytes ask{0x00, 0x1A};
+    writeBytes(ask);
+    std::array<std::uint8_t, 12> b{};
+    EXPECT_FALSE(readBytes(b));
+}
+
+TEST_F(Transport, AWriteThatOutlastsItsWaitIsFalseButNotCutShort) {
+    headless::attachKeyer(3, keyer);
+    setFaults(3, [](headless::SerialPortFaults& f) { f.stallWrites = true; });
+    ASSERT_EQ(openPort(3), PortOpened);
+    Bytes image(288, 0x5A);
+    EXPECT_FALSE(writeBytes(image));
+    EXPECT_EQ(keyer.bytesFromHost().size(), 288u);
+}
+
+TEST_F(Transport, TransfersWithoutAPortFail) {
+    const Bytes b{1};
+    std::array<std::uint8_t, 1> r{};
+    EXPECT_FALSE(writeBytes(b));
+    EXPECT_FALSE(readBytes(r));
+    EXPECT_FALSE(setBaudRate(9600));
+}
+
+TEST_F(Transport, ClosingAClosedPortIsHarmless) {
+    closePort();
+    closePort();
+    EXPECT_FALSE(portOpen);
+}
+
+TEST_F(Transport, SpeedChangeKeepsEveryOtherSetting) {
+    headless::attachKeyer(3, keyer);
+    ASSERT_EQ(openPort(3), PortOpened);
+    EXPECT_TRUE(setBaudRate(9600));
+    SerialLineSettings s = *headless::serialLineSettings(3);
+    EXPECT_EQ(s.baudRate, 9600u);
+    EXPECT_TRUE(s.dtrEnable);
+    EXPECT_FALSE(s.rtsEnable);
+    EXPECT_EQ(s.byteSize, 8);
+    EXPECT_EQ(keyer.hostBaud(), 9600u);
+    setFaults(3, [](headless::SerialPortFaults& f) { f.refusedBaud = 1200; });
+    EXPECT_FALSE(setBaudRate(1200));
+}
+
+TEST_F(Transport, ReopeningTalksAt1200AgainAfterAFasterSpeed) {
+    headless::attachKeyer(3, keyer);
+    ASSERT_EQ(openPort(3), PortOpened);
+    ASSERT_TRUE(setBaudRate(9600));
+    closePort();
+    ASSERT_EQ(openPort(3), PortOpened);
+    const Bytes echo{0x00, 0x04, 0x55};
+    writeBytes(echo);
+    std::array<std::uint8_t, 1> r{};
+    ASSERT_TRUE(readBytes(r));
+    EXPECT_EQ(r[0], 0x55);
+    EXPECT_EQ(keyer.wireLog().back().baud, 1200u);
+}
+
+}  // namespace
