@@ -1,1 +1,319 @@
+#include "app/keyer_operations.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "link/interface_test.h"
+#include "link/transport.h"
+#include "platform/headless/headless.h"
+#include "resources/control_ids.h"
+#include "settings/keyer_settings.h"
+#include "settings/message_editor.h"
+#include "settings/panel_load.h"
+#include "sim/keyer_simulator.h"
+#include "tests/support/test_support.h"
+
+using namespace mainwin;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class KeyerOperations : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        comPortNumber = 3;
+        keyer.identity().potValue = 17;
+        keyer.identity().pushButtons = 3;
+        keyer.identity().supplyReading = 52;
+        w = openMainWindow();
+    }
+    void attach() { headless::attachKeyer(3, keyer); }
+    bool sent(const Bytes& chunk) const {
+        const auto chunks = keyer.hostChunks();
+        return std::find(chunks.begin(), chunks.end(), chunk) != chunks.end();
+    }
+    // Ticks of the main window's 250 ms timer.
+    void ticks(int count) { headless::advanceClock(250 * count); }
+    // The keyer gets the defaults with other weights and two messages; the
+    // program keeps the plain defaults and empty message edits.
+    void giveKeyerARecord() {
+        resetToDefaults();
+        keyerSettings.user1.weight = 61;
+        keyerSettings.user2.weight = 39;
+        w->type(MessageEdit1, "CQ CQ");
+        w->type(Callsign1Edit, "N0CALL");
+        storeMessages(w);
+        std::copy(recordBytes().begin(), recordBytes().end(), keyer.record().begin());
+        resetToDefaults();
+        std::ranges::fill(keyerSettings.messageArea, 0);
+        loadMessages(w);
+        loadPanel(w, activeUserSet);
+        ASSERT_EQ(w->text(MessageEdit1), "");
+    }
+    KeyerSimulator keyer;
+    Window w = nullptr;
+};
+
+TEST_F(KeyerOperations, TestOfAPikeShowsEverything) {
+    attach();
+    w->click(TestButton);
+    EXPECT_EQ(w->text(OperationStatus), ">JX OK");
+    EXPECT_EQ(w->text(IcLabel), "JX IC: PIKE");
+    EXPECT_EQ(w->text(InterfaceStatus), "JX F/W revision 31.02");
+    EXPECT_EQ(w->text(PotValueReading), "PotValue: 17");
+    EXPECT_EQ(w->text(PbReading), "PB:3");
+    EXPECT_EQ(w->text(SupplyVoltageReading), "5.04 Volts");
+    for (int id : {ReadButton, WriteButton, RttyButton, FwUpdateButton, TestButton}) EXPECT_TRUE(w->enabled(id)) << id;
+    EXPECT_EQ(keyer.hostChunks(), (std::vector<Bytes>{{0x00, 0x04, 0x55},
+                                                      {0x00, 0x09},
+                                                      {0x00, 0x17},
+                                                      {0x00, 0x18},
+                                                      {0x00, 0x06},
+                                                      {0x00, 0x05},
+                                                      {0x00, 0x15}}));
+    EXPECT_FALSE(operationBusy);
+    EXPECT_EQ(statusCountdown, 12);
+}
+
+TEST_F(KeyerOperations, Firmware30AllowsOnlyTheFirmwareUpdate) {
+    keyer.identity().firmwareMajor = 30;
+    keyer.identity().firmwareMinorByte = 7;
+    keyer.identity().icType = 1;
+    attach();
+    w->click(TestButton);
+    EXPECT_EQ(w->text(OperationStatus), ">JX OK");
+    EXPECT_TRUE(w->enabled(FwUpdateButton));
+    for (int id : {ReadButton, WriteButton, RttyButton}) EXPECT_FALSE(w->enabled(id)) << id;
+}
+
+TEST_F(KeyerOperations, Firmware30_03SendsNoVariantQuery) {
+    keyer.identity().firmwareMajor = 30;
+    keyer.identity().firmwareMinorByte = 3;
+    attach();
+    w->click(TestButton);
+    EXPECT_FALSE(sent({0x00, 0x18}));
+    EXPECT_EQ(w->text(IcLabel), "JX IC: IBEX");
+    EXPECT_EQ(w->text(InterfaceStatus), "JX F/W ver 30.03");
+    EXPECT_EQ(w->text(PbReading), "PB:3");
+}
+
+TEST_F(KeyerOperations, ALynxShowsNoPushButtonReading) {
+    keyer.identity().icType = 4;
+    keyer.identity().firmwareMinorByte = 151;
+    attach();
+    w->click(TestButton);
+    EXPECT_EQ(w->text(IcLabel), "JX IC: LYNX");
+    EXPECT_EQ(w->text(PbReading), "");
+    EXPECT_EQ(w->text(PotValueReading), "PotValue: 17");
+    EXPECT_EQ(w->text(SupplyVoltageReading), "5.04 Volts");
+    EXPECT_FALSE(sent({0x00, 0x05}));
+}
+
+TEST_F(KeyerOperations, ASilentKeyerFailsAndTheStatusClearsTwelveTicksLater) {
+    keyer.setSilent(true);
+    attach();
+    for (int id : {PotValueReading, PbReading, SupplyVoltageReading}) setControlText(w, id, "old");
+    const std::int64_t before = headless::nowMs();
+    w->click(TestButton);
+    EXPECT_EQ(headless::nowMs() - before, 4100);  // the pause before the purge and one unanswered read
+    EXPECT_EQ(w->text(OperationStatus), ">JX ERR");
+    EXPECT_EQ(w->text(InterfaceStatus), "JX Fail:no response");
+    for (int id : {PotValueReading, PbReading, SupplyVoltageReading}) EXPECT_EQ(w->text(id), "") << id;
+    EXPECT_FALSE(w->enabled(ReadButton));
+    // The tick missed while the window was held arrives at once, as the first.
+    headless::advanceClock(0);
+    ticks(10);
+    EXPECT_EQ(w->text(OperationStatus), ">JX ERR");
+    ticks(1);
+    EXPECT_EQ(w->text(OperationStatus), "");
+    EXPECT_EQ(statusCountdown, 0);
+}
+
+TEST_F(KeyerOperations, NoPortAtAllFailsAtOnce) {
+    w->click(TestButton);
+    EXPECT_EQ(w->text(OperationStatus), ">JX ERR");
+    EXPECT_EQ(w->text(InterfaceStatus), "JX Fail:comm open");
+    EXPECT_FALSE(portOpen);
+}
+
+TEST_F(KeyerOperations, ABootloaderOnlyKeyerIsBad) {
+    keyer.identity().firmwarePresent = false;
+    keyer = KeyerSimulator(keyer.identity());
+    attach();
+    w->click(TestButton);
+    EXPECT_EQ(w->text(OperationStatus), ">JX BAD");
+    EXPECT_EQ(w->text(InterfaceStatus), "JX Fail:No O/S");
+    EXPECT_EQ(icType, 5);
+    for (int id : {PotValueReading, PbReading, SupplyVoltageReading}) EXPECT_EQ(w->text(id), "") << id;
+    EXPECT_EQ(keyer.hostChunks().size(), 1u);
+}
+
+TEST_F(KeyerOperations, AMissingSupplyReadingShowsZeroVolts) {
+    keyer.setReplyLength(0x15, 0);
+    keyer.setReplyLength(0x06, 0);
+    attach();
+    w->click(TestButton);
+    EXPECT_EQ(w->text(SupplyVoltageReading), "0.00 Volts");
+    EXPECT_EQ(w->text(PotValueReading), "PotValue: 0");
+    EXPECT_EQ(w->text(PbReading), "PB:3");
+}
+
+TEST_F(KeyerOperations, EveryOperationStartsFromAFreshConnection) {
+    attach();
+    w->click(TestButton);
+    ASSERT_TRUE(portOpen);
+    ASSERT_TRUE(setBaudRate(9600));  // as a firmware upload leaves it
+    w->click(TestButton);
+    EXPECT_EQ(headless::serialOpenNames().size(), 2u);
+    EXPECT_EQ(w->text(OperationStatus), ">JX OK");
+    EXPECT_EQ(keyer.hostBaud(), 1200u);
+    EXPECT_TRUE(portOpen);
+}
+
+TEST_F(KeyerOperations, ReadFillsTheRecordThePanelAndTheMessages) {
+    attach();
+    giveKeyerARecord();
+    w->click(TestButton);
+    keyer.clearWireLog();
+    w->click(ReadButton);
+    EXPECT_EQ(keyer.hostChunks(), (std::vector<Bytes>{{0x00, 0x04, 0x55},
+                                                      {0x00, 0x09},
+                                                      {0x00, 0x17},
+                                                      {0x00, 0x18},
+                                                      {0x00, 0x0C},
+                                                      {0x00, 0x1A}}));
+    EXPECT_TRUE(std::equal(recordBytes().begin(), recordBytes().end(), keyer.record().begin()));
+    EXPECT_EQ(w->text(OperationStatus), ">Done");
+    EXPECT_EQ(w->text(WeightEdit), "61");
+    EXPECT_EQ(w->text(MessageEdit1), "CQ CQ");
+    EXPECT_EQ(w->text(Callsign1Edit), "N0CALL");
+    EXPECT_TRUE(w->enabled(ReadButton));
+}
+
+TEST_F(KeyerOperations, ReadWithUser2OnShowLoadsUser2AndKeepsTheRadioButtons) {
+    attach();
+    giveKeyerARecord();
+    keyer.record()[14] |= spacingBits::user2Active;
+    w->click(TestButton);
+    w->click(User2Radio);
+    w->click(ReadButton);
+    EXPECT_EQ(w->text(WeightEdit), "39");
+    EXPECT_TRUE(w->checked(User2Radio));
+    EXPECT_EQ(activeUserSet, UserSet::User2);
+}
+
+TEST_F(KeyerOperations, ReadOfABootloaderOnlyKeyerStillReportsDone) {
+    attach();
+    w->click(TestButton);
+    keyer.enterBootloader();
+    w->click(ReadButton);
+    EXPECT_EQ(w->text(OperationStatus), ">Done");
+}
+
+TEST_F(KeyerOperations, WriteSendsTheExtensionBlockThenTheImageThenWaits) {
+    attach();
+    resetToDefaults();
+    loadPanel(w, activeUserSet);
+    w->click(TestButton);
+    w->type(MessageEdit1, "TEST");
+    keyer.clearWireLog();
+    std::string statusDuringTransfer;
+    keyer.setClock([&] {
+        statusDuringTransfer = w->text(OperationStatus);
+        return headless::nowMs();
+    });
+    w->click(WriteButton);
+
+    const auto chunks = keyer.hostChunks();
+    ASSERT_EQ(chunks.size(), 8u);
+    EXPECT_EQ(chunks[4], (Bytes{0x00, 0x1B}));
+    EXPECT_EQ(chunks[5], Bytes(extensionBlock().begin(), extensionBlock().end()));
+    EXPECT_EQ(chunks[6], (Bytes{0x00, 0x0D}));
+    EXPECT_EQ(chunks[7], Bytes(memoryImage().begin(), memoryImage().end()));
+    EXPECT_EQ(chunks[6].size() + chunks[7].size(), 290u);
+    EXPECT_TRUE(std::equal(recordBytes().begin(), recordBytes().end(), keyer.record().begin()));
+    EXPECT_EQ(statusDuringTransfer, "Writing");
+    EXPECT_EQ(headless::sleeps(), (std::vector<int>{100, 100, 3000}));
+    EXPECT_EQ(w->text(OperationStatus), "Done");
+    // The typed message went out in the record.
+    EXPECT_NE(keyer.record()[MessageAreaOffset + 1], 0);
+}
+
+TEST_F(KeyerOperations, WriteWaitsThreeSecondsBeforeDone) {
+    attach();
+    resetToDefaults();
+    loadPanel(w, activeUserSet);
+    std::int64_t imageSentAt = -1;
+    keyer.setClock([&] { return headless::nowMs(); });
+    w->click(WriteButton);  // disabled until a test: nothing happens
+    EXPECT_TRUE(keyer.wireLog().empty());
+    w->click(TestButton);
+    w->click(WriteButton);
+    for (const WireChunk& c : keyer.wireLog())
+        if (c.bytes.size() == 288) imageSentAt = c.timeMs;
+    ASSERT_GE(imageSentAt, 0);
+    EXPECT_EQ(headless::nowMs() - imageSentAt, 3000);
+    EXPECT_EQ(w->text(OperationStatus), "Done");
+}
+
+TEST_F(KeyerOperations, WriteWithAnInvalidPanelChecksTheLinkAndSendsNothingElse) {
+    attach();
+    resetToDefaults();
+    loadPanel(w, activeUserSet);
+    w->click(TestButton);
+    ticks(12);
+    setControlText(w, OperationStatus, "as it was");
+    w->setText(WeightEdit, "999");
+    keyer.clearWireLog();
+    const auto recordBefore = keyer.record();
+    w->click(WriteButton);
+    EXPECT_EQ(keyer.hostChunks(),
+              (std::vector<Bytes>{{0x00, 0x04, 0x55}, {0x00, 0x09}, {0x00, 0x17}, {0x00, 0x18}}));
+    EXPECT_EQ(keyer.record(), recordBefore);
+    EXPECT_EQ(w->text(OperationStatus), "as it was");
+    EXPECT_EQ(headless::messageBoxes().size(), 1u);
+    EXPECT_EQ(headless::serialOpenNames().size(), 2u);  // reopened all the same
+}
+
+TEST_F(KeyerOperations, AnOperationUnderWayRunsOnlyTheButtonRules) {
+    attach();
+    operationBusy = true;
+    readKeyer(w);
+    writeKeyer(w);
+    testKeyer(w);
+    EXPECT_TRUE(keyer.wireLog().empty());
+    EXPECT_FALSE(portOpen);
+    EXPECT_EQ(statusCountdown, 0);
+    EXPECT_TRUE(w->enabled(TestButton));
+    EXPECT_TRUE(operationBusy);
+}
+
+TEST_F(KeyerOperations, ANewOperationRestartsTheCountdown) {
+    attach();
+    w->click(TestButton);
+    ticks(10);
+    w->click(TestButton);
+    EXPECT_EQ(statusCountdown, 12);
+    ticks(11);
+    EXPECT_EQ(w->text(OperationStatus), ">JX OK");
+    ticks(1);
+    EXPECT_EQ(w->text(OperationStatus), "");
+}
+
+TEST_F(KeyerOperations, TimerShowsTheFreeMessageBytes) {
+    ticks(1);
+    EXPECT_EQ(w->text(MsgBytesLeft), "Msg Bytes Left: 240");
+    w->type(MessageEdit1, "CQ");
+    ticks(1);
+    EXPECT_EQ(w->text(MsgBytesLeft), "Msg Bytes Left: " + std::to_string(240 - messageBytesUsed(w)));
+    EXPECT_LT(messageBytesUsed(w), 240);
+    EXPECT_GT(messageBytesUsed(w), 0);
+}
+
+}  // namespace
