@@ -275,18 +275,23 @@ std::size_t serialRead(SerialDevice* device, std::span<std::uint8_t> buffer, int
                                t.readTotalConstantMs;
     if (total > 0) deadline = std::min(deadline, start + total);
     std::size_t done = 0;
+    bool pollSaidReady = false;
     while (done < buffer.size()) {
         // With VMIN and VTIME 0, an empty queue reads as 0 bytes (or EAGAIN).
         const ssize_t n = ::read(device->fd, buffer.data() + done, buffer.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+            pollSaidReady = false;
             // A gap longer than the interval time-out ends the read.
             if (t.readIntervalMs > 0) deadline = std::min(deadline, nowMs() + t.readIntervalMs);
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) break;  // EIO: the other end hung up
+        // Readable yet empty is end of file: a line that was hung up.
+        if (pollSaidReady) break;
         if (waitFor(device->fd, POLLIN, deadline) != Wait::Ready) break;
+        pollSaidReady = true;
     }
     return done;
 }
