@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/posix_serial.h"
 #include "sim/keyer_simulator.h"
 #include "sim/pty_keyer_server.h"
 
@@ -42,6 +43,7 @@ const char* const usage =
     "  --short-reply CODE:LEN   cut replies to command CODE (hex) to LEN bytes\n"
     "  --reply CODE:BYTE     answer the one-byte query CODE (hex) with BYTE (hex)\n"
     "  --garbage-echo BYTE   answer the echo test with BYTE (hex)\n"
+    "SIGUSR1 pulls the cable: the line hangs up and the keyer goes silent.\n"
     "Stops on SIGINT or SIGTERM, removing the link it made.\n";
 
 bool parseNumber(std::string_view text, int base, long max, long& value) {
@@ -66,13 +68,6 @@ bool parsePair(std::string_view text, int secondBase, long secondMax, std::uint8
     if (colon == std::string_view::npos) return false;
     return parseByte(text.substr(0, colon), 16, code) &&
            parseNumber(text.substr(colon + 1), secondBase, secondMax, second);
-}
-
-std::string overrideFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') return std::string(xdg) + "/keyer-tools/ports";
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : ".") + "/.config/keyer-tools/ports";
 }
 
 int fail(const std::string& message) {
@@ -107,7 +102,8 @@ int main(int argc, char** argv) {
         } else if (a == "--link" && value(v)) {
             linkPath = v;
         } else if (a == "--com" && value(v) && parseNumber(v, 10, 255, n) && n > 0) {
-            linkPath = overrideFolder() + "/com" + std::to_string(n);
+            if (portOverrideFolder().empty()) return fail("--com needs HOME or XDG_CONFIG_HOME");
+            linkPath = portOverrideFolder() + "/com" + std::to_string(n);
         } else if (a == "--firmware" && value(v)) {
             const auto dot = v.find('.');
             long ma = 0, mi = 0;
@@ -169,6 +165,7 @@ int main(int argc, char** argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     PtyKeyerServer server(keyer);
@@ -194,8 +191,13 @@ int main(int argc, char** argv) {
     if (linked) std::printf("linked as %s\n", linkPath.c_str());
     std::fflush(stdout);
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    for (;;) {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        if (signal != SIGUSR1) break;
+        server.hangUp();
+        std::fprintf(stderr, "keyer-sim: line hung up\n");
+    }
     server.stop();
 
     if (linked) {

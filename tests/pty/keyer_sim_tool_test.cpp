@@ -1,0 +1,121 @@
+// keyer-sim run as its own process, as an operator runs it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/serial.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class KeyerSimTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / ("keyer-sim-tool-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir / "cfg");
+        ::setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
+    }
+    void TearDown() override {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+    // Starts keyer-sim with the arguments and returns the first line it prints.
+    std::string start(std::vector<std::string> args) {
+        int out[2];
+        if (::pipe(out) != 0) return {};
+        pid = ::fork();
+        if (pid == 0) {
+            ::dup2(out[1], 1);
+            ::close(out[0]);
+            std::vector<char*> argv{const_cast<char*>(KEYER_SIM_PATH)};
+            for (auto& a : args) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(KEYER_SIM_PATH, argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        std::string line;
+        char c;
+        while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
+        ::close(out[0]);
+        return line;
+    }
+    int stop() {
+        int status = 0;
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, &status, 0);
+        pid = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::filesystem::path dir;
+    pid_t pid = -1;
+};
+
+TEST_F(KeyerSimTool, ServesTheKeyerAndSavesItsRecord) {
+    Bytes record(300);
+    std::iota(record.begin(), record.end(), std::uint8_t{0});
+    writeWholeFile(dir / "in.eep", record);
+    const std::string device =
+        start({"--com", "7", "--firmware", "31.01", "--ic", "4", "--pot", "21", "--record", (dir / "in.eep").string(),
+               "--save-record", (dir / "out.eep").string(), "--log", (dir / "wire.log").string()});
+    ASSERT_TRUE(device.starts_with("/dev/")) << device;
+    const auto link = dir / "cfg" / "keyer-tools" / "ports" / "com7";
+    EXPECT_EQ(std::filesystem::read_symlink(link), device);
+
+    SerialDevice* port = nullptr;
+    ASSERT_EQ(serialOpen("COM7", &port), SerialOpenStatus::Opened);
+    auto ask = [&](const Bytes& command, std::size_t replyLength) {
+        serialWrite(port, command, 2000);
+        Bytes reply(replyLength);
+        reply.resize(serialRead(port, reply, 2000));
+        return reply;
+    };
+    EXPECT_EQ(ask({0x00, 0x04, 0x55}, 1), Bytes{0x55});
+    EXPECT_EQ(ask({0x00, 0x17}, 1), Bytes{151});
+    EXPECT_EQ(ask({0x00, 0x18}, 1), Bytes{4});
+    EXPECT_EQ(ask({0x00, 0x06}, 1), Bytes{21});
+    EXPECT_EQ(ask({0x00, 0x1A}, 12), Bytes(record.begin() + 288, record.end()));
+    EXPECT_EQ(ask({0x00, 0x1B, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9}, 0), Bytes{});
+    EXPECT_EQ(ask({0x00, 0x1A}, 12), Bytes(12, 9));  // the block arrived before this answer
+    serialClose(port);
+
+    EXPECT_EQ(stop(), 0);
+    Bytes expected = record;
+    std::fill(expected.begin() + 288, expected.end(), 9);
+    EXPECT_EQ(readWholeFile(dir / "out.eep"), expected);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
+    std::ifstream log(dir / "wire.log");
+    std::string first;
+    std::getline(log, first);
+    EXPECT_NE(first.find("host>keyer   1200: 00 04 55"), std::string::npos) << first;
+}
+
+TEST_F(KeyerSimTool, RefusesABadRecordFile) {
+    writeWholeFile(dir / "short.eep", Bytes(299));
+    const std::string line = start({"--record", (dir / "short.eep").string()});
+    EXPECT_EQ(line, "");
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    pid = -1;
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+}  // namespace
