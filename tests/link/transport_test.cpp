@@ -144,7 +144,9 @@ TEST_F(Transport, AWriteThatOutlastsItsWaitIsFalseButNotCutShort) {
     setFaults(3, [](headless::SerialPortFaults& f) { f.stallWrites = true; });
     ASSERT_EQ(openPort(3), PortOpened);
     Bytes image(288, 0x5A);
+    const std::int64_t before = headless::nowMs();
     EXPECT_FALSE(writeBytes(image));
+    EXPECT_EQ(headless::nowMs() - before, 2000);  // the write's wait
     EXPECT_EQ(keyer.bytesFromHost().size(), 288u);
 }
 

@@ -14,11 +14,6 @@
 #include "platform/serial.h"
 #include "tests/pty/pty_fixture.h"
 
-void PtyKeyerTest::closeAll() {
-    closePort();
-    if (server) server->stop();
-}
-
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "link/transport.h"
 #include "sim/keyer_simulator.h"
 #include "sim/pty_keyer_server.h"
 #include "tests/support/test_support.h"
@@ -39,7 +40,10 @@ protected:
         server->withKeyer([&](KeyerSimulator& k) { result = fn(k); });
         return result;
     }
-    virtual void closeAll();
+    void closeAll() {
+        closePort();
+        if (server) server->stop();
+    }
 
     KeyerSimulator keyer;
     std::unique_ptr<PtyKeyerServer> server;
