@@ -179,6 +179,16 @@ TEST_F(HeadlessSerial, AnEmptyPortTakesWritesAndNeverAnswers) {
     EXPECT_EQ(serialRead(device, b, 4000), 0u);
 }
 
+TEST_F(HeadlessSerial, TheProbeFindsAttachedPortsUnlessToldOtherwise) {
+    headless::attachKeyer(5, keyer);
+    EXPECT_EQ(serialProbe("COM5"), SerialOpenStatus::Opened);
+    ASSERT_EQ(serialOpen("COM5", &device), SerialOpenStatus::Opened);
+    EXPECT_EQ(serialProbe("COM5"), SerialOpenStatus::Busy);  // still listed
+    EXPECT_EQ(serialProbe("COM6"), SerialOpenStatus::NotFound);
+    headless::setPortProbe(5, SerialOpenStatus::DeviceFault);
+    EXPECT_EQ(serialProbe("COM5"), SerialOpenStatus::DeviceFault);
+}
+
 TEST_F(HeadlessSerial, ResetForgetsPortsButLeavesOpenDevicesSafe) {
     headless::attachKeyer(3, keyer);
     ASSERT_EQ(serialOpen("COM3", &device), SerialOpenStatus::Opened);
