@@ -158,7 +158,8 @@ const std::vector<std::string>& probedPorts();
 // thread would see it.  Reads and writes may come from any thread.
 
 // Puts a simulated keyer on COMn; it must outlive the attachment (until
-// detachKeyer or reset).  The port exists from now on.
+// removeSerialPort or reset).  The port exists from now on, and the keyer's
+// wire log takes its times from the virtual clock.
 void attachKeyer(int comNumber, KeyerSimulator& keyer);
 // A port with nothing on its line: opens, takes writes, never answers.
 void addSerialPort(int comNumber);
