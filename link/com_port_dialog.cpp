@@ -4,14 +4,10 @@
 #include <cstdint>
 
 #include "app/startup.h"
+#include "link/transport.h"
 #include "resources/control_ids.h"
 
 using namespace comport;
-
-std::string comDeviceName(int portNumber) {
-    const std::string name = "COM" + std::to_string(portNumber);
-    return portNumber <= 9 ? name : "\\\\.\\" + name;
-}
 
 bool portExists(SerialOpenStatus probe) {
     switch (probe) {
@@ -41,7 +37,7 @@ PortListing listing;
 void initialise(Window dialog) {
     listing = PortListing{};
     for (int n = FirstProbedPort; n <= LastProbedPort; ++n) {
-        if (!portExists(serialProbe(comDeviceName(n)))) continue;
+        if (!portExists(serialProbe(portDeviceName(n)))) continue;
         if (n == comPortNumber) listing.selectedIndex = listing.count;
         listing.portList[static_cast<std::size_t>(listing.count)] = n;
         ++listing.count;

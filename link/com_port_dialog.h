@@ -11,9 +11,6 @@
 inline constexpr int FirstProbedPort = 1;
 inline constexpr int LastProbedPort = 50;
 
-// The system's name for COMn: "COM9", but "\\.\COM10" from ten on.
-std::string comDeviceName(int portNumber);
-
 // A port exists when it opens, or when it fails as busy, denied, faulty or
 // timed out: such a port is held by another program or misbehaving, and the
 // operator may still want to choose it.
