@@ -67,7 +67,9 @@ bool writeConfigFile() {
 }
 
 int runProgram() {
-    configPath = makeConfigPath(programPath());
+    // A Linux desktop keeps configuration in the user's folder, not beside the program.
+    configPath = configFileLocation();
+    if (configPath.empty()) configPath = makeConfigPath(programPath());
     readConfigFile();
     if (!registerMainWindowClass(MainWindowClassName, ProgramIconId)) return 0;
     return runModalDialog(nullptr, dlg::MainWindow, mainWindowProc);

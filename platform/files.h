@@ -11,6 +11,11 @@
 // Full path of the program's own executable file.
 std::string programPath();
 
+// Where this system keeps the program's configuration file, its folder
+// created as needed; empty when the file belongs beside the program under
+// the program's own name (Windows, the tests).
+std::string configFileLocation();
+
 enum class FileReadStatus {
     Ok,          // bytesRead bytes were read (fewer than asked when the file is shorter)
     NotOpened,   // missing, locked or no access

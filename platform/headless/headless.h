@@ -134,6 +134,9 @@ void pumpMessages();
 const std::vector<int>& sleeps();
 
 void setProgramPath(std::string path);
+// What configFileLocation answers: empty (the default) keeps the
+// configuration file beside the program.
+void setConfigFileLocation(std::string path);
 void failWindowClassRegistration(bool fail);
 std::string registeredClassName();
 

@@ -14,6 +14,7 @@
 
 namespace {
 std::string programFile;
+std::string configFile;
 bool failReads = false;
 bool failWrites = false;
 bool failThreads = false;
@@ -30,6 +31,7 @@ std::vector<StartedThread> threads;
 }  // namespace
 
 std::string programPath() { return programFile; }
+std::string configFileLocation() { return configFile; }
 
 FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest) {
     FileReadResult result = posixReadFileStart(path, dest);
@@ -77,6 +79,7 @@ void reset() {
 
 const std::vector<int>& sleeps() { return sleepLog; }
 void setProgramPath(std::string path) { programFile = std::move(path); }
+void setConfigFileLocation(std::string path) { configFile = std::move(path); }
 void failFileReads(bool fail) { failReads = fail; }
 void failFileWrites(bool fail) { failWrites = fail; }
 void failThreadStart(bool fail) { failThreads = fail; }
@@ -89,6 +92,7 @@ void (*resetSerialPorts)() = nullptr;
 
 void resetFiles() {
     programFile.clear();
+    configFile.clear();
     failReads = false;
     failWrites = false;
 }

@@ -32,6 +32,21 @@ TEST_F(StartupTest, MissingFileGivesPortOneAndCreatesTheFile) {
     EXPECT_EQ(readWholeFile(configFile()), (std::vector<std::uint8_t>{0x01, 0x00, 0x00, 0x00}));
 }
 
+TEST_F(StartupTest, ASystemConfigLocationTakesThePlaceOfTheFileBesideTheProgram) {
+    const auto systemFile = tempDir / "config-home" / "keyer-tools.cfg";
+    std::filesystem::create_directories(systemFile.parent_path());
+    headless::setConfigFileLocation(systemFile.string());
+    EXPECT_EQ(runAndReadPortLabel(), "com:1");
+    EXPECT_EQ(configPath, systemFile.string());
+    EXPECT_EQ(readWholeFile(systemFile), (std::vector<std::uint8_t>{0x01, 0x00, 0x00, 0x00}));
+    EXPECT_FALSE(std::filesystem::exists(configFile()));
+
+    // The next start reads it from there.
+    writeWholeFile(systemFile, {0x07, 0x00, 0x00, 0x00});
+    resetStartupState();
+    EXPECT_EQ(runAndReadPortLabel(), "com:7");
+}
+
 TEST_F(StartupTest, ExistingFileIsReadAndNotRewritten) {
     writeWholeFile(configFile(), {0x03, 0x00, 0x00, 0x00});
     const auto before = std::filesystem::last_write_time(configFile());
