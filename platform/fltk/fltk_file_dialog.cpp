@@ -1,0 +1,61 @@
+// The system's file chooser (GTK's where it is installed, FLTK's own
+// otherwise) in place of the Windows open and save dialogs.
+#include "platform/fltk/fltk_toolkit.h"
+
+#include <sys/stat.h>
+
+#include "platform/file_dialog.h"
+#include "platform/fltk/fltk_internal.h"
+
+namespace {
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool chooseFile(Window owner, const FileDialogSpec& spec, std::string& path, bool save) {
+    fltk_backend::ensureStarted();
+    Fl_Native_File_Chooser chooser(save ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
+                                        : Fl_Native_File_Chooser::BROWSE_FILE);
+    if (!spec.title.empty()) chooser.title(spec.title.c_str());
+    const std::string filter = fltk_backend::chooserFilter(spec.filters);
+    if (!filter.empty()) {
+        chooser.filter(filter.c_str());
+        if (spec.initialFilter >= 1 && spec.initialFilter <= static_cast<int>(spec.filters.size()))
+            chooser.filter_value(spec.initialFilter - 1);
+    }
+    if (fltk_backend::usableAsInitialName(spec.initialName)) chooser.preset_file(spec.initialName.c_str());
+    // No overwrite prompt: saving over a file is what the operator asked for.
+    chooser.options(save ? Fl_Native_File_Chooser::NEW_FOLDER : Fl_Native_File_Chooser::NO_OPTIONS);
+
+    for (;;) {
+        if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return false;
+        const std::string chosen = fltk_backend::withDefaultExtension(chooser.filename(), spec.defaultExtension);
+        if (spec.fileMustExist && !fileExists(chosen)) {
+            messageBox(owner, chosen + "\nFile not found.\nCheck the file name and try again.",
+                       spec.title.empty() ? "Open" : spec.title, MessageIcon::Warning);
+            continue;
+        }
+        // A path longer than the caller's buffer is never cut: the operator chooses again.
+        if (chosen.size() > spec.maxPathChars) {
+            messageBox(owner,
+                       chosen + "\nThe path is too long: at most " + std::to_string(spec.maxPathChars) +
+                           " characters.",
+                       spec.title.empty() ? (save ? "Save As" : "Open") : spec.title, MessageIcon::Warning);
+            continue;
+        }
+        path = chosen;
+        return true;
+    }
+}
+
+}  // namespace
+
+bool chooseFileToOpen(Window owner, const FileDialogSpec& spec, std::string& path) {
+    return chooseFile(owner, spec, path, false);
+}
+
+bool chooseFileToSave(Window owner, const FileDialogSpec& spec, std::string& path) {
+    return chooseFile(owner, spec, path, true);
+}

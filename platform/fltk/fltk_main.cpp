@@ -1,0 +1,4 @@
+// The Linux desktop program.
+#include "app/startup.h"
+
+int main() { return runProgram(); }

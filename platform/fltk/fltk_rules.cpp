@@ -1,0 +1,290 @@
+#include "platform/fltk/fltk_rules.h"
+
+#include <FL/Enumerations.H>
+
+#include <cmath>
+
+namespace fltk_backend {
+
+int mulDiv(int value, int numerator, int denominator) {
+    if (denominator == 0) return 0;
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = denominator / 2;
+    const long long rounded = product >= 0 ? (product + half) / denominator : (product - half) / denominator;
+    return static_cast<int>(rounded);
+}
+
+int averageCharWidth(int widthOfAllLetters) { return (widthOfAllLetters / 26 + 1) / 2; }
+
+PixelRect dialogToPixels(const DialogRect& rect, DialogBaseUnits units) {
+    return {mulDiv(rect.x, units.charWidth, 4), mulDiv(rect.y, units.charHeight, 8),
+            mulDiv(rect.width, units.charWidth, 4), mulDiv(rect.height, units.charHeight, 8)};
+}
+
+int comboFieldHeight(DialogBaseUnits units, int openListHeight) {
+    const int closed = units.charHeight + 8;
+    return closed < openListHeight ? closed : openListHeight;
+}
+
+int fontPixels(int points, float dpi) {
+    if (!(dpi >= 60.0f && dpi <= 480.0f)) dpi = 96.0f;
+    return static_cast<int>(std::lround(static_cast<double>(points) * dpi / 72.0));
+}
+
+WidgetKind widgetKindFor(ControlKind kind, std::uint32_t styles) {
+    switch (kind) {
+        case ControlKind::GroupBox:
+            return WidgetKind::FrameGroup;
+        case ControlKind::Static:
+            return WidgetKind::TextBox;
+        case ControlKind::Edit:
+            return (styles & style::MultiLine) ? WidgetKind::MultiLineEdit : WidgetKind::SingleLineEdit;
+        case ControlKind::CheckBox:
+            return WidgetKind::CheckButton;
+        case ControlKind::RadioButton:
+            return WidgetKind::RadioButton;
+        case ControlKind::PushButton:
+            return WidgetKind::PushButton;
+        case ControlKind::ComboBox:
+            return WidgetKind::InputChoice;
+        case ControlKind::ProgressBar:
+            return WidgetKind::ProgressBar;
+    }
+    return WidgetKind::TextBox;
+}
+
+unsigned labelAlignFor(ControlKind kind, std::uint32_t styles) {
+    unsigned align = FL_ALIGN_INSIDE | FL_ALIGN_CLIP;
+    switch (kind) {
+        case ControlKind::Static:
+            align |= (styles & style::AlignCenter) ? FL_ALIGN_CENTER : FL_ALIGN_LEFT;
+            // A vertically centred static is one line; any other wraps its words from the top.
+            align |= (styles & style::VCenter) ? FL_ALIGN_CENTER : (FL_ALIGN_TOP | FL_ALIGN_WRAP);
+            return align;
+        case ControlKind::PushButton:
+            return align | FL_ALIGN_CENTER | ((styles & style::MultiLineLabel) ? FL_ALIGN_WRAP : 0u);
+        case ControlKind::CheckBox:
+        case ControlKind::RadioButton:
+            return align | FL_ALIGN_LEFT;
+        case ControlKind::GroupBox:
+            return FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_TOP;
+        case ControlKind::Edit:
+        case ControlKind::ComboBox:
+        case ControlKind::ProgressBar:
+            return align | FL_ALIGN_CENTER;
+    }
+    return align;
+}
+
+namespace {
+std::string doubled(std::string_view text, std::string_view specials) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        out.push_back(c);
+        if (specials.find(c) != std::string_view::npos) out.push_back(c);
+    }
+    return out;
+}
+
+bool isAsciiLower(unsigned c) { return c >= 'a' && c <= 'z'; }
+}  // namespace
+
+std::string labelText(std::string_view text) { return doubled(text, "@"); }
+std::string menuLabelText(std::string_view text) { return doubled(text, "@&"); }
+
+std::string toWidgetText(std::string_view text, bool multiLine) {
+    if (!multiLine) return std::string(text);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            // "\r\n" is the line break; a carriage return alone has no place in the widget.
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                out.push_back('\n');
+                ++i;
+            }
+            continue;
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+std::string fromWidgetText(std::string_view widgetText, bool multiLine, std::size_t maxChars) {
+    std::string out;
+    for (char c : widgetText) {
+        if (out.size() >= maxChars) break;
+        if (multiLine && c == '\n') out.push_back('\r');
+        if (out.size() >= maxChars) break;
+        out.push_back(c);
+    }
+    return out;
+}
+
+std::size_t programLength(std::string_view widgetText) {
+    std::size_t length = widgetText.size();
+    for (char c : widgetText) {
+        if (c == '\n') ++length;
+    }
+    return length;
+}
+
+TypedResult typedCharacter(const EditStyle& style, unsigned character, std::size_t lengthLeft, std::size_t limit) {
+    if (character == 13 || character == 10) {
+        // A line break is two characters: it goes in whole or not at all.
+        if (style.multiLine && lengthLeft + 2 <= limit) return {TypedOutcome::Insert, "\n"};
+        return {TypedOutcome::Refuse, {}};
+    }
+    if (character < 0x20 || character == 0x7F) return {TypedOutcome::PassToEdit, {}};
+    if (style.digitsOnly && (character < '0' || character > '9')) return {TypedOutcome::Refuse, {}};
+    if (style.upperCase && isAsciiLower(character)) character = character - 'a' + 'A';
+    std::string text = encodeUtf8(character);
+    if (lengthLeft + text.size() > limit) return {TypedOutcome::Refuse, {}};
+    return {TypedOutcome::Insert, std::move(text)};
+}
+
+std::string insertionText(const EditStyle& style, std::string_view text, std::size_t lengthLeft, std::size_t limit) {
+    const std::string widgetText = toWidgetText(text, style.multiLine);
+    std::string out;
+    std::size_t length = lengthLeft;
+    for (unsigned c : decodeUtf8(widgetText)) {
+        if (style.upperCase && isAsciiLower(c)) c = c - 'a' + 'A';
+        const std::string piece = encodeUtf8(c);
+        const std::size_t cost = c == '\n' ? 2 : piece.size();
+        if (length + cost > limit) break;
+        out += piece;
+        length += cost;
+    }
+    return out;
+}
+
+std::vector<unsigned> decodeUtf8(std::string_view text) {
+    std::vector<unsigned> out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t extra = 0;
+        unsigned value = lead;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            extra = 1;
+            value = lead & 0x1Fu;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2;
+            value = lead & 0x0Fu;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+            value = lead & 0x07u;
+        }
+        bool valid = i + extra < text.size() || extra == 0;
+        for (std::size_t k = 1; valid && k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0u) != 0x80u) valid = false;
+            value = (value << 6) | (next & 0x3Fu);
+        }
+        if (!valid) {
+            // A byte that starts no valid sequence stands for itself.
+            out.push_back(lead);
+            ++i;
+            continue;
+        }
+        out.push_back(value);
+        i += extra + 1;
+    }
+    return out;
+}
+
+std::string encodeUtf8(unsigned c) {
+    std::string out;
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0u | (c >> 6)));
+        out.push_back(static_cast<char>(0x80u | (c & 0x3Fu)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0u | (c >> 12)));
+        out.push_back(static_cast<char>(0x80u | ((c >> 6) & 0x3Fu)));
+        out.push_back(static_cast<char>(0x80u | (c & 0x3Fu)));
+    } else {
+        out.push_back(static_cast<char>(0xF0u | ((c >> 18) & 0x07u)));
+        out.push_back(static_cast<char>(0x80u | ((c >> 12) & 0x3Fu)));
+        out.push_back(static_cast<char>(0x80u | ((c >> 6) & 0x3Fu)));
+        out.push_back(static_cast<char>(0x80u | (c & 0x3Fu)));
+    }
+    return out;
+}
+
+std::vector<unsigned> typedCharacters(int key, int state, std::string_view eventText) {
+    // Alt and the logo key make shortcuts, not characters.
+    if (state & (FL_ALT | FL_META)) return {};
+    if (key == FL_BackSpace) return {8};
+    if (key == FL_Enter || key == FL_KP_Enter) return {13};
+    if (state & FL_CTRL) {
+        if (key >= 'a' && key <= 'z') return {static_cast<unsigned>(key - 'a' + 1)};
+        return {};
+    }
+    if (key == FL_Escape || key == FL_Tab || key == FL_Delete) return {};
+    std::vector<unsigned> characters;
+    for (unsigned c : decodeUtf8(eventText)) {
+        if (c >= 0x20 && c != 0x7F) characters.push_back(c);
+    }
+    return characters;
+}
+
+std::string chooserFilter(const std::vector<FileFilter>& filters) {
+    std::string out;
+    for (const FileFilter& filter : filters) {
+        std::vector<std::string> patterns;
+        std::string current;
+        for (char c : filter.pattern + ";") {
+            if (c != ';') {
+                current.push_back(c);
+                continue;
+            }
+            if (current == "*.*") current = "*";
+            if (!current.empty()) patterns.push_back(current);
+            current.clear();
+        }
+        std::string pattern;
+        if (patterns.size() == 1) {
+            pattern = patterns[0];
+        } else {
+            pattern = "{";
+            for (std::size_t i = 0; i < patterns.size(); ++i) pattern += (i ? "," : "") + patterns[i];
+            pattern += "}";
+        }
+        if (!out.empty()) out += "\n";
+        out += filter.description + "\t" + pattern;
+    }
+    return out;
+}
+
+std::string withDefaultExtension(const std::string& path, const std::string& extension) {
+    if (extension.empty() || path.empty()) return path;
+    const auto nameStart = path.find_last_of('/');
+    const std::string name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
+    if (name.empty() || name.find('.') != std::string::npos) return path;
+    return path + "." + extension;
+}
+
+bool usableAsInitialName(std::string_view name) {
+    return !name.empty() && name.find_first_of("*?") == std::string_view::npos;
+}
+
+std::string xdgConfigFile(const char* xdgConfigHome, const char* home) {
+    std::string folder;
+    if (xdgConfigHome && xdgConfigHome[0] == '/') {
+        folder = xdgConfigHome;
+    } else if (home && home[0] == '/') {
+        folder = std::string(home);
+        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+        folder += folder == "/" ? ".config" : "/.config";
+    } else {
+        return {};
+    }
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder != "/") folder += "/";
+    return folder + "keyer-tools/keyer-tools.cfg";
+}
+
+}  // namespace fltk_backend

@@ -1,0 +1,122 @@
+// The rules by which the Linux desktop backend renders a dialog template and
+// makes its controls behave as the program expects of them: dialog units to
+// pixels, which widget stands for which control, label escapes, line breaks
+// and the edits' own rules for typed and inserted text.  Pure functions, so
+// that they can be tested without a display.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_dialog.h"
+#include "resources/dialog_templates.h"
+
+namespace fltk_backend {
+
+// The dialog font's average character width and height in pixels: one
+// horizontal dialog unit is a quarter of the first, one vertical unit an
+// eighth of the second.
+struct DialogBaseUnits {
+    int charWidth = 6;
+    int charHeight = 13;
+};
+
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// value * numerator / denominator rounded half away from zero, as the
+// system's dialog manager scales dialog units.
+int mulDiv(int value, int numerator, int denominator);
+// The average width of the 52 letters A-Z a-z, from the width of all of them
+// together, rounded as the dialog manager does.
+int averageCharWidth(int widthOfAllLetters);
+PixelRect dialogToPixels(const DialogRect& rect, DialogBaseUnits units);
+// A drop-down list's template height is that of its open list; closed it is
+// one line of text in a frame.
+int comboFieldHeight(DialogBaseUnits units, int openListHeight);
+// Pixel size of a font of the given points on a screen of dpi dots per inch;
+// an implausible dpi counts as 96.
+int fontPixels(int points, float dpi);
+
+enum class WidgetKind {
+    FrameGroup,      // Fl_Group drawn as an engraved frame with its label on the line
+    TextBox,         // Fl_Box
+    SingleLineEdit,  // Fl_Input
+    MultiLineEdit,   // Fl_Multiline_Input
+    CheckButton,     // Fl_Check_Button
+    RadioButton,     // Fl_Round_Button, set only by the program
+    PushButton,      // Fl_Button
+    InputChoice,     // Fl_Input_Choice
+    ProgressBar,     // Fl_Progress
+};
+WidgetKind widgetKindFor(ControlKind kind, std::uint32_t styles);
+// Where the text of a static or a button sits, as FLTK alignment bits.
+unsigned labelAlignFor(ControlKind kind, std::uint32_t styles);
+
+// Label texts: '@' would start a symbol, so it is doubled.
+std::string labelText(std::string_view text);
+// Menu entries also underline the letter after '&', so that is doubled too.
+std::string menuLabelText(std::string_view text);
+
+// Multi-line edits hold line breaks as "\r\n" for the program and as "\n" in
+// the widget.
+std::string toWidgetText(std::string_view text, bool multiLine);
+// The program's view of a widget's text, at most maxChars bytes.
+std::string fromWidgetText(std::string_view widgetText, bool multiLine, std::size_t maxChars);
+// Length of a widget's text as the program counts it: a line break is two.
+std::size_t programLength(std::string_view widgetText);
+
+struct EditStyle {
+    bool multiLine = false;
+    bool upperCase = false;
+    bool digitsOnly = false;
+};
+
+enum class TypedOutcome {
+    Insert,      // insert the text given
+    Refuse,      // the edit does not take the character
+    PassToEdit,  // a control key (backspace, Ctrl+letter): the widget's own handling
+};
+
+struct TypedResult {
+    TypedOutcome outcome = TypedOutcome::Refuse;
+    std::string text;
+};
+
+// What an edit does with one typed character that its filter let through.
+// lengthLeft is the program length of the text that stays (without the
+// selection that the character replaces); limit is the edit's text limit.
+TypedResult typedCharacter(const EditStyle& style, unsigned character, std::size_t lengthLeft, std::size_t limit);
+// The widget text that an insert or a paste puts in: case converted, line
+// breaks converted, and cut at the text limit (a line break goes in whole or
+// not at all).
+std::string insertionText(const EditStyle& style, std::string_view text, std::size_t lengthLeft, std::size_t limit);
+
+std::vector<unsigned> decodeUtf8(std::string_view text);
+std::string encodeUtf8(unsigned codePoint);
+
+// The characters a key press types, as the system's character messages would
+// carry them: backspace 8, Enter 13, Ctrl+A to Ctrl+Z 1 to 26, else the
+// text's own characters.  Editing and dialog keys type nothing.
+std::vector<unsigned> typedCharacters(int key, int state, std::string_view eventText);
+
+// File chooser filter text: "Description\tpattern" lines; "*.*" means every
+// file and several patterns "a;b" become "{a,b}".
+std::string chooserFilter(const std::vector<FileFilter>& filters);
+std::string withDefaultExtension(const std::string& path, const std::string& extension);
+// A name with wildcards is a filter on Windows, not a name to propose.
+bool usableAsInitialName(std::string_view name);
+
+// The configuration file under the XDG configuration folder:
+// $XDG_CONFIG_HOME (when absolute) or ~/.config, then keyer-tools/keyer-tools.cfg.
+// Empty when neither folder is known.
+std::string xdgConfigFile(const char* xdgConfigHome, const char* home);
+
+}  // namespace fltk_backend

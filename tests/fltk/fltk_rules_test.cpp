@@ -1,0 +1,280 @@
+// The Linux desktop backend's pure rules: dialog units, widget mapping,
+// label escapes, line breaks, the edits' own rules, keys, file choosers and
+// the configuration location.
+#include <gtest/gtest.h>
+
+#include <FL/Enumerations.H>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/fltk/fltk_internal.h"
+#include "platform/fltk/fltk_rules.h"
+#include "resources/control_ids.h"
+
+namespace {
+
+using namespace fltk_backend;
+
+TEST(DialogUnits, ScaleAsTheDialogManagerDoes) {
+    // The dialog font of a 96 dpi screen: 6 x 13 pixels.
+    const DialogBaseUnits classic{6, 13};
+    const PixelRect main = dialogToPixels({0, 0, 378, 334}, classic);
+    EXPECT_EQ(main.width, 567);
+    EXPECT_EQ(main.height, 543);  // 334 * 13 / 8 = 542.75, rounded
+    // Halves round away from zero: 1 * 6 / 4 = 1.5 and 3 * 13 / 8 = 4.875.
+    const PixelRect small = dialogToPixels({1, 3, 2, 4}, classic);
+    EXPECT_EQ(small.x, 2);
+    EXPECT_EQ(small.y, 5);
+    EXPECT_EQ(small.width, 3);
+    EXPECT_EQ(small.height, 7);  // 6.5
+    // A wider font makes a wider dialog: 378 * 7 / 4 = 661.5 and 334 * 14 / 8 = 584.5.
+    const PixelRect wide = dialogToPixels({0, 0, 378, 334}, {7, 14});
+    EXPECT_EQ(wide.width, 662);
+    EXPECT_EQ(wide.height, 585);
+    // The message edit 4002 of the main window: 12, 52, 164, 32.
+    const PixelRect edit = dialogToPixels({12, 52, 164, 32}, classic);
+    EXPECT_EQ(edit.x, 18);
+    EXPECT_EQ(edit.y, 85);  // 84.5
+    EXPECT_EQ(edit.width, 246);
+    EXPECT_EQ(edit.height, 52);
+}
+
+TEST(DialogUnits, MulDivRoundsHalvesAwayFromZero) {
+    EXPECT_EQ(mulDiv(5, 1, 2), 3);
+    EXPECT_EQ(mulDiv(-5, 1, 2), -3);
+    EXPECT_EQ(mulDiv(4, 1, 3), 1);
+    EXPECT_EQ(mulDiv(7, 3, 0), 0);
+}
+
+TEST(DialogUnits, AverageCharWidthOfTheFiftyTwoLetters) {
+    EXPECT_EQ(averageCharWidth(313), 6);  // 313 / 26 = 12, (12 + 1) / 2
+    EXPECT_EQ(averageCharWidth(338), 7);  // 13 -> 7
+    EXPECT_EQ(averageCharWidth(364), 7);  // 14 -> 7
+}
+
+TEST(DialogUnits, DropDownListsShowOneLineClosed) {
+    EXPECT_EQ(comboFieldHeight({6, 13}, 154), 21);
+    // A list whose open height is less than a line keeps that height.
+    EXPECT_EQ(comboFieldHeight({6, 13}, 15), 15);
+}
+
+TEST(DialogUnits, FontPixelsFollowTheScreen) {
+    EXPECT_EQ(fontPixels(8, 96.0f), 11);
+    EXPECT_EQ(fontPixels(8, 144.0f), 16);
+    EXPECT_EQ(fontPixels(8, 0.0f), 11);
+    EXPECT_EQ(fontPixels(8, std::numeric_limits<float>::quiet_NaN()), 11);
+    EXPECT_EQ(fontPixels(8, 5000.0f), 11);
+}
+
+struct KindCase {
+    ControlKind kind;
+    std::uint32_t styles;
+    WidgetKind widget;
+};
+
+TEST(WidgetMapping, EveryControlKindHasItsWidget) {
+    const KindCase cases[] = {
+        {ControlKind::GroupBox, style::None, WidgetKind::FrameGroup},
+        {ControlKind::Static, style::AlignLeft, WidgetKind::TextBox},
+        {ControlKind::Edit, style::Border, WidgetKind::SingleLineEdit},
+        {ControlKind::Edit, style::MultiLine | style::UpperCase, WidgetKind::MultiLineEdit},
+        {ControlKind::CheckBox, style::TabStop, WidgetKind::CheckButton},
+        {ControlKind::RadioButton, style::TabStop, WidgetKind::RadioButton},
+        {ControlKind::PushButton, style::TabStop, WidgetKind::PushButton},
+        {ControlKind::ComboBox, style::VScroll, WidgetKind::InputChoice},
+        {ControlKind::ProgressBar, style::None, WidgetKind::ProgressBar},
+    };
+    for (const KindCase& c : cases) EXPECT_EQ(widgetKindFor(c.kind, c.styles), c.widget);
+}
+
+TEST(WidgetMapping, StaticsAlignAsTheirStylesSay) {
+    // Left, from the top, words wrapped.
+    EXPECT_EQ(labelAlignFor(ControlKind::Static, style::AlignLeft),
+              unsigned{FL_ALIGN_INSIDE | FL_ALIGN_CLIP | FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_WRAP});
+    // Left and vertically centred: one line.
+    EXPECT_EQ(labelAlignFor(ControlKind::Static, style::AlignLeft | style::VCenter),
+              unsigned{FL_ALIGN_INSIDE | FL_ALIGN_CLIP | FL_ALIGN_LEFT});
+    // Centred both ways.
+    EXPECT_EQ(labelAlignFor(ControlKind::Static, style::AlignCenter | style::VCenter),
+              unsigned{FL_ALIGN_INSIDE | FL_ALIGN_CLIP | FL_ALIGN_CENTER});
+    // Centred from the top.
+    EXPECT_EQ(labelAlignFor(ControlKind::Static, style::AlignCenter),
+              unsigned{FL_ALIGN_INSIDE | FL_ALIGN_CLIP | FL_ALIGN_TOP | FL_ALIGN_WRAP});
+    // Only the multi-line button label wraps.
+    EXPECT_TRUE(labelAlignFor(ControlKind::PushButton, style::MultiLineLabel) & FL_ALIGN_WRAP);
+    EXPECT_FALSE(labelAlignFor(ControlKind::PushButton, style::TabStop) & FL_ALIGN_WRAP);
+}
+
+TEST(Labels, SymbolAndShortcutMarksAreEscaped) {
+    EXPECT_EQ(labelText("Msg 1"), "Msg 1");
+    EXPECT_EQ(labelText("a@b@@"), "a@@b@@@@");
+    EXPECT_EQ(labelText("P&Q"), "P&Q");
+    EXPECT_EQ(menuLabelText("Port1, ST"), "Port1, ST");
+    EXPECT_EQ(menuLabelText("P&Q@"), "P&&Q@@");
+}
+
+TEST(LineBreaks, MultiLineEditsHoldLineFeedsAndGiveCarriageReturnLineFeeds) {
+    EXPECT_EQ(toWidgetText("CQ\r\nDE\r\n", true), "CQ\nDE\n");
+    EXPECT_EQ(toWidgetText("A\rB", true), "AB");
+    EXPECT_EQ(toWidgetText("A\r\nB", false), "A\r\nB");
+    EXPECT_EQ(fromWidgetText("CQ\nDE", true, 100), "CQ\r\nDE");
+    EXPECT_EQ(fromWidgetText("CQ\nDE", false, 100), "CQ\nDE");
+    // At most maxChars bytes, as a buffer of maxChars + 1 gives them.
+    EXPECT_EQ(fromWidgetText("CQ\nDE", true, 3), "CQ\r");
+    EXPECT_EQ(fromWidgetText("CQ\nDE", true, 4), "CQ\r\n");
+    EXPECT_EQ(fromWidgetText("CQ\nDE", true, 0), "");
+    EXPECT_EQ(programLength("CQ\nDE\n"), 8u);
+}
+
+struct TypedCase {
+    const char* name;
+    EditStyle style;
+    unsigned character;
+    std::size_t lengthLeft;
+    std::size_t limit;
+    TypedOutcome outcome;
+    const char* text;
+};
+
+class TypedCharacters : public ::testing::TestWithParam<TypedCase> {};
+
+TEST_P(TypedCharacters, FollowTheEditsOwnRules) {
+    const TypedCase& c = GetParam();
+    const TypedResult result = typedCharacter(c.style, c.character, c.lengthLeft, c.limit);
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.text, c.text);
+}
+
+constexpr EditStyle Message{true, true, false};
+constexpr EditStyle Number{false, false, false};
+constexpr EditStyle Digits{false, false, true};
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, TypedCharacters,
+    ::testing::Values(TypedCase{"lower_case_becomes_capital", Message, 'q', 0, 100, TypedOutcome::Insert, "Q"},
+                      TypedCase{"capital_stays", Message, 'Q', 0, 100, TypedOutcome::Insert, "Q"},
+                      TypedCase{"plain_edit_keeps_case", Number, 'q', 0, 100, TypedOutcome::Insert, "q"},
+                      TypedCase{"enter_breaks_the_line", Message, 13, 0, 100, TypedOutcome::Insert, "\n"},
+                      TypedCase{"line_break_needs_two", Message, 13, 99, 100, TypedOutcome::Refuse, ""},
+                      TypedCase{"line_break_fits_exactly", Message, 13, 98, 100, TypedOutcome::Insert, "\n"},
+                      TypedCase{"one_line_edit_has_no_breaks", Number, 13, 0, 100, TypedOutcome::Refuse, ""},
+                      TypedCase{"backspace_is_the_edits", Message, 8, 5, 100, TypedOutcome::PassToEdit, ""},
+                      TypedCase{"ctrl_v_is_the_edits", Message, 22, 5, 100, TypedOutcome::PassToEdit, ""},
+                      TypedCase{"at_the_limit", Number, '5', 3, 3, TypedOutcome::Refuse, ""},
+                      TypedCase{"below_the_limit", Number, '5', 2, 3, TypedOutcome::Insert, "5"},
+                      TypedCase{"digit_in_digits_only", Digits, '7', 0, 100, TypedOutcome::Insert, "7"},
+                      TypedCase{"letter_in_digits_only", Digits, 'a', 0, 100, TypedOutcome::Refuse, ""},
+                      TypedCase{"accented_letter", Message, 0xE9, 0, 100, TypedOutcome::Insert, "\xC3\xA9"},
+                      TypedCase{"accented_letter_takes_two_bytes", Message, 0xE9, 99, 100, TypedOutcome::Refuse,
+                                ""}),
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST(Insertion, ConvertsCaseAndLineBreaksAndStopsAtTheLimit) {
+    EXPECT_EQ(insertionText(Message, "cq\r\nde", 0, 100), "CQ\nDE");
+    EXPECT_EQ(insertionText(Number, "cq", 0, 100), "cq");
+    // A line break goes in whole or not at all.
+    EXPECT_EQ(insertionText(Message, "ab\r\ncd", 0, 3), "AB");
+    EXPECT_EQ(insertionText(Message, "ab\r\ncd", 0, 4), "AB\n");
+    EXPECT_EQ(insertionText(Message, "abc", 9, 10), "A");
+    EXPECT_EQ(insertionText(Message, "abc", 10, 10), "");
+    // An insert does not check digits, as the system's edits do not.
+    EXPECT_EQ(insertionText(Digits, "12a", 0, 10), "12a");
+}
+
+TEST(Utf8, RoundTripsAndKeepsStrayBytes) {
+    const std::vector<unsigned> points{'A', 0xE9, 0x20AC, 0x1F600};
+    std::string text;
+    for (unsigned p : points) text += encodeUtf8(p);
+    EXPECT_EQ(text, "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(decodeUtf8(text), points);
+    // A byte that starts no valid sequence stands for itself.
+    EXPECT_EQ(decodeUtf8("\xE9x"), (std::vector<unsigned>{0xE9, 'x'}));
+    EXPECT_EQ(decodeUtf8("\xC3"), (std::vector<unsigned>{0xC3}));
+}
+
+struct KeyCase {
+    int key;
+    int state;
+    const char* text;
+    std::vector<unsigned> characters;
+};
+
+TEST(Keys, TypeTheCharactersOfTheSystemsCharacterMessages) {
+    const KeyCase cases[] = {
+        {'a', 0, "a", {'a'}},
+        {'a', FL_SHIFT, "A", {'A'}},
+        {FL_BackSpace, 0, "\b", {8}},
+        {FL_Enter, 0, "\r", {13}},
+        {FL_KP_Enter, 0, "\r", {13}},
+        {'v', FL_CTRL, "\x16", {22}},
+        {'a', FL_CTRL, "\x01", {1}},
+        {'a', FL_ALT, "a", {}},
+        {FL_Escape, 0, "\x1b", {}},
+        {FL_Tab, 0, "\t", {}},
+        {FL_Delete, 0, "\x7f", {}},
+        {FL_Left, 0, "", {}},
+        {FL_KP + '5', 0, "5", {'5'}},
+        {'e', 0, "\xC3\xA9", {0xE9}},
+    };
+    for (const KeyCase& c : cases) EXPECT_EQ(typedCharacters(c.key, c.state, c.text), c.characters) << c.key;
+}
+
+TEST(FileChooser, FiltersInTheChoosersForm) {
+    EXPECT_EQ(chooserFilter({{"Settings Files (*.eep)", "*.eep"}, {"All Documents (*.*)", "*.*"}}),
+              "Settings Files (*.eep)\t*.eep\nAll Documents (*.*)\t*");
+    EXPECT_EQ(chooserFilter({{"All files", "*.*"}, {"Bin Files", "*.bin"}}), "All files\t*\nBin Files\t*.bin");
+    EXPECT_EQ(chooserFilter({{"Images", "*.hex;*.bin"}}), "Images\t{*.hex,*.bin}");
+    EXPECT_EQ(chooserFilter({}), "");
+}
+
+TEST(FileChooser, DefaultExtensionOnlyForANameWithout) {
+    EXPECT_EQ(withDefaultExtension("/home/op/keyer", "eep"), "/home/op/keyer.eep");
+    EXPECT_EQ(withDefaultExtension("/home/op/keyer.eep", "eep"), "/home/op/keyer.eep");
+    EXPECT_EQ(withDefaultExtension("/home/op/keyer.bak", "eep"), "/home/op/keyer.bak");
+    EXPECT_EQ(withDefaultExtension("/home/op.d/keyer", "eep"), "/home/op.d/keyer.eep");
+    EXPECT_EQ(withDefaultExtension("/home/op/keyer", ""), "/home/op/keyer");
+    EXPECT_EQ(withDefaultExtension("", "eep"), "");
+    EXPECT_FALSE(usableAsInitialName("*.bin"));
+    EXPECT_FALSE(usableAsInitialName(""));
+    EXPECT_TRUE(usableAsInitialName("keyer.eep"));
+}
+
+struct XdgCase {
+    const char* xdgConfigHome;
+    const char* home;
+    const char* file;
+};
+
+TEST(ConfigLocation, FollowsTheXdgBaseDirectories) {
+    const XdgCase cases[] = {
+        {"/x/conf", "/home/op", "/x/conf/keyer-tools/keyer-tools.cfg"},
+        {"/x/conf/", "/home/op", "/x/conf/keyer-tools/keyer-tools.cfg"},
+        {nullptr, "/home/op", "/home/op/.config/keyer-tools/keyer-tools.cfg"},
+        {"", "/home/op/", "/home/op/.config/keyer-tools/keyer-tools.cfg"},
+        // A relative XDG_CONFIG_HOME is not to be used.
+        {"conf", "/home/op", "/home/op/.config/keyer-tools/keyer-tools.cfg"},
+        {nullptr, "/", "/.config/keyer-tools/keyer-tools.cfg"},
+        {nullptr, nullptr, ""},
+        {nullptr, "relative", ""},
+    };
+    for (const XdgCase& c : cases)
+        EXPECT_EQ(xdgConfigFile(c.xdgConfigHome, c.home), c.file)
+            << (c.xdgConfigHome ? c.xdgConfigHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
+}
+
+TEST(ProgramIcon, IsATileWithTransparentCorners) {
+    constexpr int Size = 48;
+    const std::vector<unsigned char> pixels = drawProgramIcon(Size);
+    ASSERT_EQ(pixels.size(), std::size_t{Size * Size * 4});
+    auto alpha = [&](int x, int y) { return pixels[static_cast<std::size_t>((y * Size + x) * 4 + 3)]; };
+    auto red = [&](int x, int y) { return pixels[static_cast<std::size_t>((y * Size + x) * 4)]; };
+    EXPECT_EQ(alpha(0, 0), 0);
+    EXPECT_EQ(alpha(Size - 1, Size - 1), 0);
+    EXPECT_EQ(alpha(Size / 2, Size / 2), 255);
+    // The dah is white, the tile around it blue.
+    EXPECT_EQ(red(Size * 64 / 100, Size * 45 / 100), 255);
+    EXPECT_LT(red(Size / 2, Size / 8), 0x40);
+}
+
+}  // namespace
