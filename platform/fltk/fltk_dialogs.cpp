@@ -140,6 +140,9 @@ void ensureStarted() {
     // Other threads hand work to this one through Fl::awake.
     Fl::lock();
     Fl::scheme("gtk+");
+    // The light grey of desktop dialogs, white fields.
+    Fl::background(0xEF, 0xEF, 0xEF);
+    Fl::background2(0xFF, 0xFF, 0xFF);
     Fl_Window::default_xclass("keyer-tools");
     if (!fixedMetrics) {
         fl_open_display();
@@ -530,6 +533,8 @@ void messageBox(Window owner, std::string_view text, std::string_view caption, M
         textWidth = widest;
         fl_measure(label.c_str(), textWidth, textHeight, 0);
     }
+    // Room to spare, so that drawing never wraps a line the measure kept whole.
+    textWidth = std::max(textWidth + font, font * 14);
     textHeight = std::max(textHeight, iconSize);
     const int buttonWidth = font * 7;
     const int buttonHeight = font * 2 + 2;

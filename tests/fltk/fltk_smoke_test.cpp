@@ -1,0 +1,363 @@
+// The Linux desktop program's dialogs on a real (virtual) X display, driven
+// by real pointer and key events: the main window with the program's own
+// procedure, a click that switches message banks, typing through a
+// character filter, Enter and Esc, the close box, modal loops, timers and a
+// message box.  Screenshots go to the build folder's artefacts/.
+//
+// Skips when Xvfb or xdotool is not installed (scripts/test installs both).
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+#include "platform/fltk/fltk_internal.h"
+#include "app/main_window.h"
+#include "resources/control_ids.h"
+#include "tests/fltk/x_session.h"
+
+namespace {
+
+using namespace fltk_backend;
+
+const std::filesystem::path ArtefactFolder = KEYER_ARTEFACT_DIR;
+
+// Runs the toolkit's loop until done() holds.  The limit only stops a broken
+// run from hanging; no result depends on how long anything takes.
+bool pumpUntil(const std::function<bool()>& done, int limitSeconds = 15) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        Fl::wait(0.02);
+    }
+    return true;
+}
+
+struct Recorded {
+    std::vector<DialogMessage> messages;
+};
+Recorded recorded;
+
+bool recordingProc(Window, const DialogMessage& message) {
+    recorded.messages.push_back(message);
+    return true;
+}
+
+std::vector<int> commands() {
+    std::vector<int> ids;
+    for (const DialogMessage& m : recorded.messages)
+        if (m.event == DialogEvent::Command) ids.push_back(m.controlId);
+    return ids;
+}
+
+std::vector<unsigned> filterSaw;
+bool refuseHash(Window, int, unsigned character) {
+    filterSaw.push_back(character);
+    return character != '#';
+}
+
+class FltkSmokeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (findProgram("xdotool").empty()) {
+            skipReason = "xdotool is not installed";
+            return;
+        }
+        if (!startXSession(session, skipReason)) return;
+        // What runProgram does before the main window: the toolkit starts and the icon is set.
+        ASSERT_TRUE(registerMainWindowClass(MainWindowClassName, ProgramIconId));
+        std::filesystem::create_directories(ArtefactFolder);
+    }
+    static void TearDownTestSuite() { stopXSession(session); }
+
+    void SetUp() override {
+        if (session.serverPid < 0) GTEST_SKIP() << "No X display for the smoke test: " << skipReason;
+        recorded = Recorded{};
+        filterSaw.clear();
+    }
+    void TearDown() override {
+        for (Window dialog : opened) destroyDialog(dialog);
+        opened.clear();
+        Fl::wait(0);
+    }
+
+    Window show(int templateId, DialogProc proc) {
+        Window dialog = createDialog(nullptr, templateId, proc);
+        opened.push_back(dialog);
+        showDialog(dialog);
+        EXPECT_TRUE(pumpUntil([&] { return dialog->window->shown() && dialog->window->visible(); }));
+        // Let the window be drawn before anything acts on it.
+        for (int i = 0; i < 5; ++i) Fl::wait(0.02);
+        return dialog;
+    }
+
+    // The centre of a control on the screen (there is no window manager:
+    // windows sit exactly where the program put them).
+    static std::pair<int, int> centreOf(Window dialog, int controlId) {
+        Fl_Widget* widget = controlWidget(dialog, controlId);
+        return {dialog->window->x() + widget->x() + widget->w() / 2,
+                dialog->window->y() + widget->y() + widget->h() / 2};
+    }
+    static void click(Window dialog, int controlId) {
+        const auto [x, y] = centreOf(dialog, controlId);
+        ASSERT_TRUE(runProgram({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y), "click", "1"}));
+    }
+    static void keys(const std::vector<std::string>& names) {
+        std::vector<std::string> arguments{"xdotool", "key", "--delay", "20"};
+        arguments.insert(arguments.end(), names.begin(), names.end());
+        ASSERT_TRUE(runProgram(arguments));
+    }
+    static void typeText(const std::string& text) {
+        ASSERT_TRUE(runProgram({"xdotool", "type", "--delay", "20", text}));
+    }
+    static void screenshot(Window dialog, const std::string& name) {
+        if (!saveScreenshot(dialog->window, (ArtefactFolder / name).string()))
+            std::printf("no screenshot %s: ImageMagick's import is missing or failed\n", name.c_str());
+    }
+
+    static XSession session;
+    static std::string skipReason;
+    std::vector<Window> opened;
+};
+
+XSession FltkSmokeTest::session;
+std::string FltkSmokeTest::skipReason;
+
+TEST_F(FltkSmokeTest, MainWindowShowsEveryControlOfItsTemplate) {
+    Window main = show(dlg::MainWindow, mainWindowProc);
+    const DialogTemplate* mainTemplate = findDialogTemplate(dlg::MainWindow);
+    ASSERT_EQ(mainTemplate->controls.size(), 103u);
+    EXPECT_STREQ(main->window->label(), "Jaxtor 3 Tools Utility 5.0");
+    for (const ControlTemplate& c : mainTemplate->controls) {
+        SCOPED_TRACE("control " + std::to_string(c.id));
+        Fl_Widget* widget = controlWidget(main, c.id);
+        ASSERT_NE(widget, nullptr);
+        const bool bank2 = (c.id >= mainwin::MessageEdit7 && c.id <= mainwin::MessageEdit7 + 5) ||
+                           (c.id >= mainwin::MessageLabel7 && c.id <= mainwin::MessageLabel7 + 5);
+        const bool hiddenAtStart = bank2 || c.id == mainwin::Callsign2Edit;
+        EXPECT_EQ(widget->visible_r() != 0, !hiddenAtStart);
+        const bool labelled =
+            c.kind != ControlKind::Edit && c.kind != ControlKind::ComboBox && c.kind != ControlKind::ProgressBar;
+        // The port label shows the port from the start.
+        if (labelled && c.id != mainwin::ComPortLabel) {
+            EXPECT_STREQ(widget->label(), labelText(c.text).c_str());
+        }
+    }
+    EXPECT_STREQ(controlWidget(main, mainwin::ComPortLabel)->label(), "com:0");
+    // The buttons that need a tested keyer wait for one.
+    EXPECT_FALSE(controlWidget(main, mainwin::ReadButton)->active());
+    EXPECT_TRUE(controlWidget(main, mainwin::TestButton)->active());
+    screenshot(main, "main-window-start.png");
+}
+
+TEST_F(FltkSmokeTest, ClickingMessageBankTwoShowsTheSecondBank) {
+    Window main = show(dlg::MainWindow, mainWindowProc);
+    click(main, mainwin::MessageBank2Radio);
+    ASSERT_TRUE(pumpUntil([&] { return controlWidget(main, mainwin::MessageEdit7)->visible_r() != 0; }));
+    for (int k = 0; k < 6; ++k) {
+        EXPECT_TRUE(controlWidget(main, mainwin::MessageEdit7 + k)->visible_r());
+        EXPECT_TRUE(controlWidget(main, mainwin::MessageLabel7 + k)->visible_r());
+        EXPECT_FALSE(controlWidget(main, mainwin::MessageEdit1 + k)->visible_r());
+        EXPECT_FALSE(controlWidget(main, mainwin::MessageLabel1 + k)->visible_r());
+    }
+    EXPECT_TRUE(isChecked(main, mainwin::MessageBank2Radio));
+    EXPECT_FALSE(isChecked(main, mainwin::MessageBank1Radio));
+
+    click(main, mainwin::MessageBank1Radio);
+    ASSERT_TRUE(pumpUntil([&] { return controlWidget(main, mainwin::MessageEdit1)->visible_r() != 0; }));
+    EXPECT_FALSE(controlWidget(main, mainwin::MessageEdit7)->visible_r());
+    EXPECT_TRUE(isChecked(main, mainwin::MessageBank1Radio));
+}
+
+TEST_F(FltkSmokeTest, TypingIntoAMessageEditPassesTheFilter) {
+    Window main = show(dlg::MainWindow, mainWindowProc);
+    click(main, mainwin::MessageBank2Radio);
+    ASSERT_TRUE(pumpUntil([&] { return controlWidget(main, mainwin::MessageEdit7)->visible_r() != 0; }));
+    installCharFilter(main, mainwin::MessageEdit7, refuseHash);
+    click(main, mainwin::MessageEdit7);
+    typeText("cq test de #jx3 k");
+    keys({"Return"});
+    typeText("tu 73x");
+    keys({"BackSpace"});
+    const std::string expected = "CQ TEST DE JX3 K\r\nTU 73";
+    EXPECT_TRUE(pumpUntil([&] { return getControlText(main, mainwin::MessageEdit7, 249) == expected; }))
+        << getControlText(main, mainwin::MessageEdit7, 249);
+    const std::vector<unsigned> typed{'c', 'q', ' ', 't', 'e', 's', 't', ' ', 'd', 'e', ' ', '#', 'j', 'x', '3', ' ',
+                                      'k', 13,  't', 'u', ' ', '7', '3', 'x', 8};
+    EXPECT_EQ(filterSaw, typed);
+
+    // A number field takes its text unfiltered.
+    click(main, mainwin::MaxWpmEdit);
+    typeText("35");
+    EXPECT_TRUE(pumpUntil([&] { return getControlText(main, mainwin::MaxWpmEdit, 3) == "35"; }));
+    EXPECT_EQ(filterSaw.size(), typed.size());
+    screenshot(main, "main-window.png");
+}
+
+TEST_F(FltkSmokeTest, EnterEscAndButtonsSendTheirCommands) {
+    Window dialog = show(dlg::RttySetup, recordingProc);
+    for (const char* rate : {"45.45", "50", "75", "100"}) listAdd(dialog, rtty::BaudRateList, rate);
+    click(dialog, rtty::EnableCheck);
+    ASSERT_TRUE(pumpUntil([&] { return commands().size() == 1; }));
+    EXPECT_TRUE(isChecked(dialog, rtty::EnableCheck));
+    // The check box has the focus, no push button: Enter and Esc are commands 1 and 2.
+    keys({"Return"});
+    ASSERT_TRUE(pumpUntil([&] { return commands().size() == 2; }));
+    keys({"Escape"});
+    ASSERT_TRUE(pumpUntil([&] { return commands().size() == 3; }));
+    // A focused push button takes Enter for itself.
+    controlWidget(dialog, rtty::OkButton)->take_focus();
+    keys({"Return"});
+    ASSERT_TRUE(pumpUntil([&] { return commands().size() == 4; }));
+    click(dialog, rtty::CancelButton);
+    ASSERT_TRUE(pumpUntil([&] { return commands().size() == 5; }));
+    EXPECT_EQ(commands(), (std::vector<int>{rtty::EnableCheck, IdOk, IdCancel, rtty::OkButton, rtty::CancelButton}));
+
+    // A list entry picked from the drop-down: selection, text and notification.
+    auto* list = static_cast<Fl_Input_Choice*>(controlWidget(dialog, rtty::BaudRateList));
+    Fl_Widget* arrow = list->menubutton();
+    ASSERT_TRUE(runProgram({"xdotool", "mousemove", "--sync",
+                            std::to_string(dialog->window->x() + arrow->x() + arrow->w() / 2),
+                            std::to_string(dialog->window->y() + arrow->y() + arrow->h() / 2), "click", "1"}));
+    keys({"Down", "Down", "Return"});
+    ASSERT_TRUE(pumpUntil([&] { return commands().size() == 6; }));
+    EXPECT_EQ(recorded.messages.back().controlId, rtty::BaudRateList);
+    EXPECT_EQ(recorded.messages.back().notifyCode, notify::ListSelectionChange);
+    EXPECT_EQ(listSelection(dialog, rtty::BaudRateList), 1);
+    EXPECT_EQ(getControlText(dialog, rtty::BaudRateList, 20), "50");
+}
+
+TEST_F(FltkSmokeTest, TheCloseBoxSendsTheCloseEvent) {
+    Window dialog = show(dlg::About, recordingProc);
+    recorded.messages.clear();
+    requestClose(dialog->window);
+    ASSERT_TRUE(pumpUntil([&] { return !recorded.messages.empty(); }));
+    EXPECT_EQ(recorded.messages[0].event, DialogEvent::Close);
+}
+
+// A parent dialog that opens a child from its timer, and ends after the
+// child has ended.
+struct ModalRun {
+    int parentTicks = 0;
+    int childResult = 0;
+    bool childReturned = false;
+};
+ModalRun modalRun;
+
+bool childProc(Window dialog, const DialogMessage& message) {
+    if (message.event == DialogEvent::Init) startTimer(dialog, 2, 20);
+    if (message.event == DialogEvent::Timer) endDialog(dialog, 7);
+    return true;
+}
+
+bool parentProc(Window dialog, const DialogMessage& message) {
+    if (message.event == DialogEvent::Init) startTimer(dialog, 1, 20);
+    if (message.event != DialogEvent::Timer) return true;
+    if (++modalRun.parentTicks == 1) {
+        modalRun.childResult = runModalDialog(dialog, dlg::RttySetup, childProc);
+        modalRun.childReturned = true;
+    } else if (modalRun.childReturned) {
+        endDialog(dialog, 42);
+    }
+    return true;
+}
+
+TEST_F(FltkSmokeTest, ModalDialogsRunInLoopsOfTheirOwnAndReturnTheirResults) {
+    modalRun = ModalRun{};
+    EXPECT_EQ(runModalDialog(nullptr, dlg::About, parentProc), 42);
+    EXPECT_TRUE(modalRun.childReturned);
+    EXPECT_EQ(modalRun.childResult, 7);
+    // A dialog that ends during its initialisation is never shown.
+    EXPECT_EQ(runModalDialog(nullptr, dlg::About,
+                             [](Window dialog, const DialogMessage& message) {
+                                 if (message.event == DialogEvent::Init) endDialog(dialog, 3);
+                                 return true;
+                             }),
+              3);
+}
+
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    std::string button;
+    bool clicked = false;
+    int attempts = 0;
+};
+SeenBox seenBox;
+
+Fl_Window* findWindowLabelled(const char* label) {
+    for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w))
+        if (w->label() && std::string(w->label()) == label) return w;
+    return nullptr;
+}
+
+void answerMessageBox(void*) {
+    Fl_Window* box = findWindowLabelled("Error");
+    if (!box || !box->visible()) {
+        if (++seenBox.attempts < 200) Fl::repeat_timeout(0.05, answerMessageBox);
+        return;
+    }
+    seenBox.caption = box->label();
+    Fl_Widget* ok = nullptr;
+    for (int i = 0; i < box->children(); ++i) {
+        Fl_Widget* child = box->child(i);
+        if (dynamic_cast<Fl_Button*>(child)) {
+            ok = child;
+            seenBox.button = child->label();
+        } else if (child->label()) {
+            seenBox.text = child->label();
+        }
+    }
+    if (!ok || seenBox.clicked) {
+        box->hide();  // never leave the test hanging
+        return;
+    }
+    saveScreenshot(box, (ArtefactFolder / "message-box.png").string());
+    seenBox.clicked = runProgram({"xdotool", "mousemove", "--sync", std::to_string(box->x() + ok->x() + ok->w() / 2),
+                                  std::to_string(box->y() + ok->y() + ok->h() / 2), "click", "1"});
+    // Should the click not arrive, the next turn closes the box.
+    Fl::repeat_timeout(10.0, answerMessageBox);
+}
+
+TEST_F(FltkSmokeTest, AMessageBoxShowsCaptionTextAndOk) {
+    Window main = show(dlg::MainWindow, mainWindowProc);
+    seenBox = SeenBox{};
+    Fl::add_timeout(0.05, answerMessageBox);
+    messageBox(main, "CFG File SAve Failed.", "Error", MessageIcon::Warning);
+    Fl::remove_timeout(answerMessageBox);
+    EXPECT_TRUE(seenBox.clicked);
+    EXPECT_EQ(seenBox.caption, "Error");
+    EXPECT_EQ(seenBox.text, "CFG File SAve Failed.");
+    EXPECT_EQ(seenBox.button, "OK");
+    EXPECT_EQ(findWindowLabelled("Error"), nullptr);
+}
+
+TEST_F(FltkSmokeTest, EveryChildDialogShowsItsControls) {
+    for (int templateId : {dlg::ComPortSetup, dlg::FirmwareUploader, dlg::About, dlg::RttySetup}) {
+        Window dialog = show(templateId, recordingProc);
+        const DialogTemplate* dialogTemplate = findDialogTemplate(templateId);
+        for (const ControlTemplate& c : dialogTemplate->controls)
+            EXPECT_TRUE(controlWidget(dialog, c.id)->visible_r()) << templateId << " " << c.id;
+        // Something in each, so that the picture shows how texts sit.
+        if (templateId == dlg::FirmwareUploader) {
+            setControlText(dialog, uploader::StatusLine, "Upload Completed Successfully");
+            setControlText(dialog, uploader::PathLine, "/home/op/firmware/jx3-v31.bin");
+            setProgress(dialog, uploader::ProgressBar, 60);
+            insertEditText(dialog, uploader::LogEdit, "Programming block 1\r\nProgramming block 2\r\n");
+        }
+        if (templateId == dlg::About) {
+            setControlText(dialog, about::VersionLine, "Ver 5.0, Built 12:00:00, Jan  1 2026");
+            setControlText(dialog, about::SystemLine, "Operating System is Linux");
+        }
+        if (templateId == dlg::ComPortSetup) {
+            listAdd(dialog, comport::PortList, "com1");
+            listSelect(dialog, comport::PortList, 0);
+        }
+        for (int i = 0; i < 5; ++i) Fl::wait(0.02);
+        screenshot(dialog, "dialog-" + std::to_string(templateId) + ".png");
+        destroyDialog(dialog);
+        opened.pop_back();
+    }
+}
+
+}  // namespace
