@@ -137,6 +137,8 @@ struct TypedCase {
     const char* text;
 };
 
+std::ostream& operator<<(std::ostream& out, const TypedCase& c) { return out << c.name; }
+
 class TypedCharacters : public ::testing::TestWithParam<TypedCase> {};
 
 TEST_P(TypedCharacters, FollowTheEditsOwnRules) {
