@@ -3,6 +3,7 @@
 #include "platform/fltk/fltk_toolkit.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/file_dialog.h"
 #include "platform/fltk/fltk_internal.h"
@@ -12,6 +13,17 @@ namespace {
 bool fileExists(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Each chooser opens where the last one was left, at first in the current folder.
+std::string lastFolder;
+
+std::string startFolder() {
+    if (!lastFolder.empty()) return lastFolder;
+    std::string folder(4096, '\0');
+    if (!::getcwd(folder.data(), folder.size())) return {};
+    folder.resize(std::char_traits<char>::length(folder.c_str()));
+    return folder;
 }
 
 bool chooseFile(Window owner, const FileDialogSpec& spec, std::string& path, bool save) {
@@ -25,6 +37,8 @@ bool chooseFile(Window owner, const FileDialogSpec& spec, std::string& path, boo
         if (spec.initialFilter >= 1 && spec.initialFilter <= static_cast<int>(spec.filters.size()))
             chooser.filter_value(spec.initialFilter - 1);
     }
+    const std::string folder = startFolder();
+    if (!folder.empty()) chooser.directory(folder.c_str());
     if (fltk_backend::usableAsInitialName(spec.initialName)) chooser.preset_file(spec.initialName.c_str());
     // No overwrite prompt: saving over a file is what the operator asked for.
     chooser.options(save ? Fl_Native_File_Chooser::NEW_FOLDER : Fl_Native_File_Chooser::NO_OPTIONS);
@@ -45,6 +59,7 @@ bool chooseFile(Window owner, const FileDialogSpec& spec, std::string& path, boo
                        spec.title.empty() ? (save ? "Save As" : "Open") : spec.title, MessageIcon::Warning);
             continue;
         }
+        lastFolder = fltk_backend::folderOf(chosen);
         path = chosen;
         return true;
     }

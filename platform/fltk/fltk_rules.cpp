@@ -253,10 +253,22 @@ std::string chooserFilter(const std::vector<FileFilter>& filters) {
             for (std::size_t i = 0; i < patterns.size(); ++i) pattern += (i ? "," : "") + patterns[i];
             pattern += "}";
         }
+        // The chooser shows the pattern after the description itself.
+        std::string description = filter.description;
+        if (const auto open = description.rfind('('); open != std::string::npos && description.back() == ')') {
+            description.erase(open);
+            while (!description.empty() && description.back() == ' ') description.pop_back();
+        }
         if (!out.empty()) out += "\n";
-        out += filter.description + "\t" + pattern;
+        out += description + "\t" + pattern;
     }
     return out;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string withDefaultExtension(const std::string& path, const std::string& extension) {

@@ -108,11 +108,14 @@ std::string encodeUtf8(unsigned codePoint);
 std::vector<unsigned> typedCharacters(int key, int state, std::string_view eventText);
 
 // File chooser filter text: "Description\tpattern" lines; "*.*" means every
-// file and several patterns "a;b" become "{a,b}".
+// file and several patterns "a;b" become "{a,b}".  The chooser adds the
+// pattern to the description, so a description's own "(*.x)" is left out.
 std::string chooserFilter(const std::vector<FileFilter>& filters);
 std::string withDefaultExtension(const std::string& path, const std::string& extension);
 // A name with wildcards is a filter on Windows, not a name to propose.
 bool usableAsInitialName(std::string_view name);
+// The folder part of a path ("/" for a file at the root, empty for a bare name).
+std::string folderOf(const std::string& path);
 
 // The configuration file under the XDG configuration folder:
 // $XDG_CONFIG_HOME (when absolute) or ~/.config, then keyer-tools/keyer-tools.cfg.

@@ -224,10 +224,13 @@ TEST(Keys, TypeTheCharactersOfTheSystemsCharacterMessages) {
 
 TEST(FileChooser, FiltersInTheChoosersForm) {
     EXPECT_EQ(chooserFilter({{"Settings Files (*.eep)", "*.eep"}, {"All Documents (*.*)", "*.*"}}),
-              "Settings Files (*.eep)\t*.eep\nAll Documents (*.*)\t*");
+              "Settings Files\t*.eep\nAll Documents\t*");
     EXPECT_EQ(chooserFilter({{"All files", "*.*"}, {"Bin Files", "*.bin"}}), "All files\t*\nBin Files\t*.bin");
     EXPECT_EQ(chooserFilter({{"Images", "*.hex;*.bin"}}), "Images\t{*.hex,*.bin}");
     EXPECT_EQ(chooserFilter({}), "");
+    EXPECT_EQ(folderOf("/home/op/keyer.eep"), "/home/op");
+    EXPECT_EQ(folderOf("/keyer.eep"), "/");
+    EXPECT_EQ(folderOf("keyer.eep"), "");
 }
 
 TEST(FileChooser, DefaultExtensionOnlyForANameWithout) {
