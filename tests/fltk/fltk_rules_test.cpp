@@ -5,8 +5,15 @@
 
 #include <FL/Enumerations.H>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <limits>
+#include <random>
+
+#include "platform/files.h"
 
 #include "platform/fltk/fltk_internal.h"
 #include "platform/fltk/fltk_rules.h"
@@ -266,6 +273,27 @@ TEST(ConfigLocation, FollowsTheXdgBaseDirectories) {
     for (const XdgCase& c : cases)
         EXPECT_EQ(xdgConfigFile(c.xdgConfigHome, c.home), c.file)
             << (c.xdgConfigHome ? c.xdgConfigHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
+}
+
+TEST(ConfigLocation, TheFoldersAreMadeForTheOwnerOnly) {
+    std::random_device rd;
+    const auto home = std::filesystem::temp_directory_path() / ("keyer-xdg-" + std::to_string(rd()));
+    const char* previous = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = previous ? previous : "";
+    ::setenv("XDG_CONFIG_HOME", (home / "conf").c_str(), 1);
+    const std::string file = configFileLocation();
+    EXPECT_EQ(file, (home / "conf" / "keyer-tools" / "keyer-tools.cfg").string());
+    struct stat info {};
+    ASSERT_EQ(::stat((home / "conf" / "keyer-tools").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_FALSE(std::filesystem::exists(file)) << "only the folders are made";
+    if (previous)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    std::error_code ignored;
+    std::filesystem::remove_all(home, ignored);
 }
 
 TEST(ProgramIcon, IsATileWithTransparentCorners) {
