@@ -86,7 +86,9 @@ protected:
         opened.push_back(dialog);
         showDialog(dialog);
         EXPECT_TRUE(pumpUntil([&] { return dialog->window->shown() && dialog->window->visible(); }));
-        // Let the window be drawn before anything acts on it.
+        // Let the window be mapped and drawn before anything acts on it.
+        dialog->window->wait_for_expose();
+        Fl::flush();
         for (int i = 0; i < 5; ++i) Fl::wait(0.02);
         return dialog;
     }
