@@ -26,37 +26,37 @@ std::string startFolder() {
     return folder;
 }
 
-bool chooseFile(Window owner, const FileDialogSpec& spec, std::string& path, bool save) {
+bool chooseFile(Window owner, const FileDialogSpec& request, std::string& path, bool save) {
     fltk_backend::ensureStarted();
     Fl_Native_File_Chooser chooser(save ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
                                         : Fl_Native_File_Chooser::BROWSE_FILE);
-    if (!spec.title.empty()) chooser.title(spec.title.c_str());
-    const std::string filter = fltk_backend::chooserFilter(spec.filters);
+    if (!request.title.empty()) chooser.title(request.title.c_str());
+    const std::string filter = fltk_backend::chooserFilter(request.filters);
     if (!filter.empty()) {
         chooser.filter(filter.c_str());
-        if (spec.initialFilter >= 1 && spec.initialFilter <= static_cast<int>(spec.filters.size()))
-            chooser.filter_value(spec.initialFilter - 1);
+        if (request.initialFilter >= 1 && request.initialFilter <= static_cast<int>(request.filters.size()))
+            chooser.filter_value(request.initialFilter - 1);
     }
     const std::string folder = startFolder();
     if (!folder.empty()) chooser.directory(folder.c_str());
-    if (fltk_backend::usableAsInitialName(spec.initialName)) chooser.preset_file(spec.initialName.c_str());
+    if (fltk_backend::usableAsInitialName(request.initialName)) chooser.preset_file(request.initialName.c_str());
     // No overwrite prompt: saving over a file is what the operator asked for.
     chooser.options(save ? Fl_Native_File_Chooser::NEW_FOLDER : Fl_Native_File_Chooser::NO_OPTIONS);
 
     for (;;) {
         if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return false;
-        const std::string chosen = fltk_backend::withDefaultExtension(chooser.filename(), spec.defaultExtension);
-        if (spec.fileMustExist && !fileExists(chosen)) {
+        const std::string chosen = fltk_backend::withDefaultExtension(chooser.filename(), request.defaultExtension);
+        if (request.fileMustExist && !fileExists(chosen)) {
             messageBox(owner, chosen + "\nFile not found.\nCheck the file name and try again.",
-                       spec.title.empty() ? "Open" : spec.title, MessageIcon::Warning);
+                       request.title.empty() ? "Open" : request.title, MessageIcon::Warning);
             continue;
         }
         // A path longer than the caller's buffer is never cut: the operator chooses again.
-        if (chosen.size() > spec.maxPathChars) {
+        if (chosen.size() > request.maxPathChars) {
             messageBox(owner,
-                       chosen + "\nThe path is too long: at most " + std::to_string(spec.maxPathChars) +
+                       chosen + "\nThe path is too long: at most " + std::to_string(request.maxPathChars) +
                            " characters.",
-                       spec.title.empty() ? (save ? "Save As" : "Open") : spec.title, MessageIcon::Warning);
+                       request.title.empty() ? (save ? "Save As" : "Open") : request.title, MessageIcon::Warning);
             continue;
         }
         lastFolder = fltk_backend::folderOf(chosen);
@@ -67,10 +67,10 @@ bool chooseFile(Window owner, const FileDialogSpec& spec, std::string& path, boo
 
 }  // namespace
 
-bool chooseFileToOpen(Window owner, const FileDialogSpec& spec, std::string& path) {
-    return chooseFile(owner, spec, path, false);
+bool chooseFileToOpen(Window owner, const FileDialogSpec& request, std::string& path) {
+    return chooseFile(owner, request, path, false);
 }
 
-bool chooseFileToSave(Window owner, const FileDialogSpec& spec, std::string& path) {
-    return chooseFile(owner, spec, path, true);
+bool chooseFileToSave(Window owner, const FileDialogSpec& request, std::string& path) {
+    return chooseFile(owner, request, path, true);
 }
