@@ -4,6 +4,7 @@
 #include "app/keyer_operations.h"
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "firmware/uploader_dialog.h"
 #include "link/interface_test.h"
 #include "link/transport.h"
 #include "settings/keyer_settings.h"
@@ -17,5 +18,6 @@ void resetProgramState() {
     resetStartupState();
     resetKeyerOperationsState();
     resetAboutState();
+    resetUploaderState();
     mainWindowHandle = nullptr;
 }

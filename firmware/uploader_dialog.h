@@ -1,6 +1,28 @@
-// The firmware uploader dialog (template 1003).
+// The firmware uploader dialog (template 1003): load an image file, check it
+// against the keyer's IC variant, program it through the upload worker and
+// follow the worker with a 100 ms timer.
 #pragma once
+
+#include <cstdint>
+#include <string_view>
 
 #include "platform/dialog.h"
 
 bool uploaderDialogProc(Window dialog, const DialogMessage& message);
+
+// Whether an image with the given IC code may be programmed into a keyer of
+// icType; when not, the status text that says why.
+struct CompatibilityVerdict {
+    bool accepted = false;
+    std::string_view refusal;
+};
+CompatibilityVerdict checkCompatibility(std::uint8_t keyerIcType, std::uint8_t imageIcCode);
+
+// The status text for an upload's result code.
+std::string_view uploadResultMessage(int code);
+
+// Shown when the worker thread could not be started.
+inline constexpr std::string_view UploadStartFailedText = "Error: Upload could not start !";
+
+// Back to the start state (for tests).  Must not be called while a worker runs.
+void resetUploaderState();
