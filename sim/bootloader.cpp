@@ -142,7 +142,7 @@ FirmwareIdentity Bootloader::identity() const {
     FirmwareIdentity id;
     id.major = version;
     id.minorByte = code;
-    id.icType = code < 200 ? static_cast<std::uint8_t>(code / 50 + 1) : 0;
+    id.icType = static_cast<std::uint8_t>(code < 200 ? code / 50 + 1 : 0);
     return id;
 }
 
