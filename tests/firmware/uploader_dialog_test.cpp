@@ -70,7 +70,7 @@ protected:
     // Lets the clock run, 100 ms at a time, until the dialog has shown a result.
     void runUntilResult(Window w) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (w->timers.count(PollTimer) && std::chrono::steady_clock::now() < deadline) {
+        while (w->timers.count(PollTimer) && !w->ended && std::chrono::steady_clock::now() < deadline) {
             headless::advanceClock(100);
             std::this_thread::yield();
         }
