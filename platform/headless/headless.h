@@ -145,6 +145,10 @@ std::string registeredClassName();
 void failFileReads(bool fail);
 void failFileWrites(bool fail);  // the bytes do not all reach the disk
 void failThreadStart(bool fail);
+// Sleeps of threads other than the dialogs' thread pass in real time (until
+// reset), for tests whose far end runs in real time, such as a keyer on a
+// pseudo-terminal; otherwise they return at once.
+void realTimeWorkerSleeps(bool on);
 
 // What probing COMn finds (serialProbe), until reset; ports never set are
 // absent (NotFound).  Busy, AccessDenied, DeviceFault and TimedOut stand for

@@ -18,6 +18,7 @@ std::string configFile;
 bool failReads = false;
 bool failWrites = false;
 bool failThreads = false;
+std::atomic<bool> realTimeSleeps{false};
 
 std::mutex sleepMutex;
 std::vector<int> sleepLog;
@@ -49,7 +50,10 @@ void sleepMs(int milliseconds) {
         sleepLog.push_back(milliseconds);
     }
     // The dialogs' thread is blocked meanwhile: time passes, no timer fires.
-    if (headless_internal::onDialogThread()) headless_internal::advanceClockWithoutTimers(milliseconds);
+    if (headless_internal::onDialogThread())
+        headless_internal::advanceClockWithoutTimers(milliseconds);
+    else if (realTimeSleeps.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 std::int64_t monotonicMs() { return headless::nowMs(); }
@@ -73,6 +77,7 @@ void reset() {
     headless_internal::resetDialogs();
     headless_internal::resetFiles();
     if (headless_internal::resetSerialPorts) headless_internal::resetSerialPorts();
+    realTimeSleeps = false;
     std::lock_guard lock(sleepMutex);
     sleepLog.clear();
 }
@@ -83,6 +88,7 @@ void setConfigFileLocation(std::string path) { configFile = std::move(path); }
 void failFileReads(bool fail) { failReads = fail; }
 void failFileWrites(bool fail) { failWrites = fail; }
 void failThreadStart(bool fail) { failThreads = fail; }
+void realTimeWorkerSleeps(bool on) { realTimeSleeps = on; }
 
 }  // namespace headless
 

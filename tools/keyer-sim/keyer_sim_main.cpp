@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/posix/posix_serial.h"
+#include "sim/keyer_bootloader.h"
 #include "sim/keyer_simulator.h"
 #include "sim/pty_keyer_server.h"
 
@@ -149,6 +150,9 @@ int main(int argc, char** argv) {
     identity.firmwareMinorByte = static_cast<std::uint8_t>(minorByte >= 0 ? minorByte : (minor + offset) & 0xFF);
 
     KeyerSimulator keyer(identity);
+    // The keyer's bootloader takes firmware uploads; after one, the keyer
+    // answers with the version and variant of the image it was given.
+    sim::attachBootloader(keyer);
     if (!recordIn.empty()) {
         std::ifstream in(recordIn, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
