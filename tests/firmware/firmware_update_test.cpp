@@ -5,16 +5,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <thread>
 
 #include "app/about_dialog.h"
-#include "app/keyer_operations.h"
 #include "app/startup.h"
-#include "firmware/hex_file.h"
-#include "firmware/uploader_dialog.h"
 #include "link/interface_test.h"
-#include "link/transport.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_bootloader.h"

@@ -12,8 +12,6 @@
 #include <thread>
 
 #include "app/startup.h"
-#include "firmware/uploader_dialog.h"
-#include "link/interface_test.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_bootloader.h"
 #include "tests/firmware/hex_writer.h"
