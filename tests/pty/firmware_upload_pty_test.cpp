@@ -3,8 +3,6 @@
 // bootloader on the other end, then the Test that meets the new firmware.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,6 +12,7 @@
 #include "app/startup.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_bootloader.h"
+#include "tests/pty/keyer_sim_process.h"
 #include "tests/firmware/hex_writer.h"
 #include "tests/pty/pty_fixture.h"
 
@@ -82,41 +81,12 @@ TEST_F(PtyFirmwareUpload, UploadThenTestShowsTheImagesVersion) {
 class KeyerSimFirmwareUpload : public PtyFirmwareUpload {
 protected:
     void TearDown() override {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
+        keyerSim.kill();
         PtyFirmwareUpload::TearDown();
     }
-    // Starts keyer-sim and waits for the device line it prints.
-    std::string start(std::vector<std::string> args) {
-        int out[2];
-        if (::pipe(out) != 0) return {};
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            std::vector<char*> argv{const_cast<char*>(KEYER_SIM_PATH)};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(KEYER_SIM_PATH, argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-        ::close(out[0]);
-        return line;
-    }
-    int stop() {
-        int status = 0;
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    pid_t pid = -1;
+    std::string start(std::vector<std::string> args) { return keyerSim.start(std::move(args)); }
+    int stop() { return keyerSim.stop(); }
+    KeyerSimProcess keyerSim;
 };
 
 TEST_F(KeyerSimFirmwareUpload, UploadThenTestShowsTheImagesVersion) {

@@ -1,8 +1,6 @@
 // keyer-sim run as its own process, as an operator runs it.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "platform/serial.h"
+#include "tests/pty/keyer_sim_process.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -30,43 +29,14 @@ protected:
         ::setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
     }
     void TearDown() override {
-        if (pid > 0) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
+        keyerSim.kill();
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
     }
-    // Starts keyer-sim with the arguments and returns the first line it prints.
-    std::string start(std::vector<std::string> args) {
-        int out[2];
-        if (::pipe(out) != 0) return {};
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            std::vector<char*> argv{const_cast<char*>(KEYER_SIM_PATH)};
-            for (auto& a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(KEYER_SIM_PATH, argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        std::string line;
-        char c;
-        while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-        ::close(out[0]);
-        return line;
-    }
-    int stop() {
-        int status = 0;
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    std::string start(std::vector<std::string> args) { return keyerSim.start(std::move(args)); }
+    int stop() { return keyerSim.stop(); }
     std::filesystem::path dir;
-    pid_t pid = -1;
+    KeyerSimProcess keyerSim;
 };
 
 TEST_F(KeyerSimTool, ServesTheKeyerAndSavesItsRecord) {
@@ -113,8 +83,8 @@ TEST_F(KeyerSimTool, RefusesABadRecordFile) {
     const std::string line = start({"--record", (dir / "short.eep").string()});
     EXPECT_EQ(line, "");
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    pid = -1;
+    ::waitpid(keyerSim.pid, &status, 0);
+    keyerSim.pid = -1;
     EXPECT_EQ(WEXITSTATUS(status), 2);
 }
 
