@@ -1,0 +1,74 @@
+// Firmware update work that runs on the operator's machine: reading a full
+// image file, and building the 956 record frames of one upload.  At 9600
+// baud the frames alone need about 20 s on the wire; the program's share of
+// an upload should stay a small fraction of that.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "firmware/hex_file.h"
+#include "firmware/upload_worker.h"
+
+namespace {
+
+// A HEX file that fills every record of the image, 16 data bytes a line.
+std::string writeFullImageFile() {
+    const auto path = std::filesystem::temp_directory_path() / "keyer-bench-full-image.hex";
+    std::FILE* f = std::fopen(path.string().c_str(), "w");
+    for (unsigned record = 0; record < 1024; ++record) {
+        const unsigned address = record * 16;
+        unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
+        std::fprintf(f, ":10%04X00", address);
+        for (unsigned k = 0; k < 16; ++k) {
+            const unsigned byte = (record * 31 + k * 7) & 0xFF;
+            sum += byte;
+            std::fprintf(f, "%02X", byte);
+        }
+        std::fprintf(f, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+    }
+    std::fprintf(f, ":00000001FF\n");
+    std::fclose(f);
+    return path.string();
+}
+
+void BM_LoadFullFirmwareFile(benchmark::State& state) {
+    const std::string path = writeFullImageFile();
+    auto image = std::make_unique<FirmwareImage>();
+    const ProgressSink progress = [](int) {};
+    for (auto _ : state) {
+        const int count = loadFirmwareFile(*image, progress, path);
+        if (count != 1024) state.SkipWithError("the image file did not load");
+        benchmark::DoNotOptimize(image->data());
+    }
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_LoadFullFirmwareFile)->Unit(benchmark::kMillisecond);
+
+void BM_BuildAllUploadFrames(benchmark::State& state) {
+    auto image = std::make_unique<FirmwareImage>();
+    blankImage(*image);
+    for (auto _ : state) {
+        for (int i = FirstMainPassRecord; i <= LastSentRecord; ++i) {
+            RecordFrame frame = buildRecordFrame(WriteRecordCommand, (*image)[static_cast<std::size_t>(i)]);
+            benchmark::DoNotOptimize(frame);
+        }
+    }
+}
+BENCHMARK(BM_BuildAllUploadFrames)->Unit(benchmark::kMicrosecond);
+
+void BM_VerboseLogLines(benchmark::State& state) {
+    auto image = std::make_unique<FirmwareImage>();
+    blankImage(*image);
+    for (auto _ : state) {
+        for (int i = FirstMainPassRecord; i <= LastSentRecord; ++i) {
+            std::string line = recordLogLine((*image)[static_cast<std::size_t>(i)], RecordAccepted);
+            benchmark::DoNotOptimize(line);
+        }
+    }
+}
+BENCHMARK(BM_VerboseLogLines)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
