@@ -236,8 +236,13 @@ void sendCommand(Window dialog, int controlId, int notifyCode) {
 }
 
 // The modal loop of the main dialog sees WM_QUIT, posts it again and ends;
-// DialogBoxIndirectParamA then returns and the program with it.
-void endMessageLoop(Window, int exitCode) { PostQuitMessage(exitCode); }
+// DialogBoxIndirectParamA then returns and the program with it.  A dialog
+// ended by WM_QUIT alone returns what the dialog manager chooses (IDOK), so
+// the main dialog is also ended with the exit code: that is what it returns.
+void endMessageLoop(Window dialog, int exitCode) {
+    if (const HWND main = GetAncestor(toHwnd(dialog), GA_ROOTOWNER)) EndDialog(main, exitCode);
+    PostQuitMessage(exitCode);
+}
 
 void messageBox(Window owner, std::string_view text, std::string_view caption, MessageIcon icon) {
     const std::string textCopy(text);
