@@ -23,14 +23,19 @@
 //   items ID A|B|C                 a drop-down list's entries ("-" for none)
 //   items-contain ID ENTRY         the list holds ENTRY
 //   selection ID N                 its selected index (-1: none)
+//   selected-entry ID ENTRY        the selected entry reads ENTRY
 //   select ID N                    pick entry N, as the mouse would
 //   select-entry ID ENTRY          pick the entry that reads ENTRY
-//   message TEXT                   wait for a message box with TEXT, and answer OK
+//   message CAPTION | TEXT         wait for that message box, and answer OK
 //   no-message                     no message box is open
 //   closed                         wait until the window has gone
+//   absent class NAME | title TEXT no such window is open
 //   rect                           print "rect X Y W H" of the window, in pixels
 //   screenshot FILE.bmp            what the screen shows of the window, as a bitmap file
+//   dump                           list the window's controls (for writing scripts)
 //   sleep MS
+//
+// "$CASE" in a step stands for the driver's current folder (the case's own).
 #include <windows.h>
 
 #include <algorithm>
@@ -184,6 +189,15 @@ BOOL CALLBACK printWindow(HWND window, LPARAM) {
 }
 
 void listTopLevelWindows() { EnumWindows(printWindow, 0); }
+
+BOOL CALLBACK printControl(HWND control, LPARAM) {
+    wchar_t title[256] = {};
+    InternalGetWindowText(control, title, 256);
+    std::printf("  control %d class '%s' text '%s' %s %s\n", GetDlgCtrlID(control), narrow(className(control)).c_str(),
+                narrow(title).c_str(), IsWindowVisible(control) ? "visible" : "hidden",
+                IsWindowEnabled(control) ? "enabled" : "disabled");
+    return TRUE;
+}
 
 void programIcon(int iconId) {
     DWORD process = 0;
@@ -417,6 +431,18 @@ void run(const std::string& verb, std::istringstream& args) {
                    static_cast<int>(static_cast<LRESULT>(got)) == want;
         });
         if (!ok) fail("list " + first + " selection " + std::to_string(static_cast<LRESULT>(got)) + ", expected " + rest);
+    } else if (verb == "selected-entry") {
+        const HWND list = control(number(first));
+        std::string got = "(none)";
+        const bool ok = waitFor([&] {
+            DWORD_PTR index = 0;
+            const auto entries = listEntries(list);
+            if (!entries || !SendMessageTimeoutW(list, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &index)) return false;
+            const auto at = static_cast<LRESULT>(index);
+            got = at >= 0 && static_cast<std::size_t>(at) < entries->size() ? (*entries)[static_cast<std::size_t>(at)] : "(none)";
+            return got == rest;
+        });
+        if (!ok) fail("list " + first + " has '" + got + "' selected, expected '" + rest + "'");
     } else if (verb == "select" || verb == "select-entry") {
         const int id = number(first);
         const HWND list = control(id);
@@ -434,18 +460,31 @@ void run(const std::string& verb, std::istringstream& args) {
         // A selection by mouse tells the dialog; CB_SETCURSEL alone does not.
         PostMessageW(requireTarget(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     } else if (verb == "message") {
-        const std::string want = first + (rest.empty() ? "" : " " + rest);
+        // "CAPTION | TEXT"
+        const std::string line = first + (rest.empty() ? "" : " " + rest);
+        const auto bar = line.find(" | ");
+        if (bar == std::string::npos) fail("write: message CAPTION | TEXT");
+        const std::string wantCaption = line.substr(0, bar);
+        const std::string want = line.substr(bar + 3);
         HWND box = nullptr;
         std::optional<std::string> got;
+        std::optional<std::string> gotCaption;
         const bool ok = waitFor([&] {
             box = findMessageBox();
             if (!box) return false;
             got = controlText(GetDlgItem(box, 0xFFFF));
-            return got == want;
+            gotCaption = controlText(box);
+            return got == want && gotCaption == wantCaption;
         });
-        if (!ok) fail(box ? "message box says '" + got.value_or("?") + "', expected '" + want + "'" : "no message box '" + want + "'");
+        if (!ok)
+            fail(box ? "message box '" + gotCaption.value_or("?") + " | " + got.value_or("?") + "', expected '" + line + "'"
+                     : "no message box '" + line + "'");
         PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         if (!waitFor([&] { return !IsWindow(box); })) fail("the message box did not close on OK");
+    } else if (verb == "absent") {
+        const std::wstring name = widen(rest);
+        const HWND found = first == "class" ? FindWindowW(name.c_str(), nullptr) : FindWindowW(L"#32770", name.c_str());
+        if (found && IsWindowVisible(found)) fail("a window with " + first + " '" + rest + "' is open");
     } else if (verb == "no-message") {
         if (const HWND box = findMessageBox())
             fail("a message box is open: '" + controlText(GetDlgItem(box, 0xFFFF)).value_or("?") + "'");
@@ -453,6 +492,8 @@ void run(const std::string& verb, std::istringstream& args) {
         const HWND window = target;
         if (!waitFor([&] { return !IsWindow(window); })) fail("the window did not close");
         target = nullptr;
+    } else if (verb == "dump") {
+        EnumChildWindows(requireTarget(), printControl, 0);
     } else if (verb == "screenshot") {
         screenshot(first);
     } else if (verb == "rect") {
@@ -481,6 +522,14 @@ int main(int argc, char** argv) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const auto start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == '#') continue;
+        // $CASE: the folder the driver runs in (the case's own), as Windows names it.
+        for (auto at = line.find("$CASE"); at != std::string::npos; at = line.find("$CASE", at)) {
+            wchar_t folder[MAX_PATH] = {};
+            GetCurrentDirectoryW(MAX_PATH, folder);
+            const std::string here = narrow(folder);
+            line.replace(at, 5, here);
+            at += here.size();
+        }
         std::printf("> %s\n", line.c_str() + start);
         std::fflush(stdout);
         std::istringstream words(line.substr(start));
