@@ -31,10 +31,23 @@ bool readLineSettings(SerialDevice* device) {
 
 enum class Direction { Write, Read };
 
-// One transfer: start it on a fresh manual-reset event, wait at most waitMs,
-// and never leave it running.  A transfer still pending when the wait ends
-// is cancelled and awaited, so the system writes nothing into buffer or the
-// completion record after we return.
+// How long bytes need on the line at the device's speed (10 bits a byte),
+// twice over, and a second more: a write still short of that has stopped.
+DWORD lineTimeMs(const SerialDevice* device, std::size_t count) {
+    const std::uint64_t baud = device->lineSettings.BaudRate ? device->lineSettings.BaudRate : 1200;
+    const std::uint64_t ms = static_cast<std::uint64_t>(count) * 10 * 1000 / baud;
+    return static_cast<DWORD>(std::min<std::uint64_t>(2 * ms + 1000, 60000));
+}
+
+// One transfer: start it on a fresh manual-reset event and wait at most
+// waitMs.  Whatever the outcome, the transfer has ended before we return, so
+// the system writes nothing into the buffer or the completion record later.
+//  - A read still pending when the wait ends is cancelled and awaited; the
+//    bytes it took before the cancel are its count.
+//  - A write still pending is not cut short: some drivers complete a write
+//    only once its bytes have left the line, and those bytes are meant to go.
+//    It is awaited for as long as the line needs them, cancelled only if it
+//    is still stuck then, and counts as nothing confirmed within the wait.
 std::size_t transfer(SerialDevice* device, Direction direction, void* buffer, std::size_t count, int waitMs) {
     if (!device || device->handle == INVALID_HANDLE_VALUE || count == 0) return 0;
     OVERLAPPED completion{};
@@ -53,13 +66,16 @@ std::size_t transfer(SerialDevice* device, Direction direction, void* buffer, st
         const DWORD waited = WaitForSingleObject(completion.hEvent, static_cast<DWORD>(std::max(waitMs, 0)));
         if (waited == WAIT_OBJECT_0) {
             if (GetOverlappedResult(device->handle, &completion, &moved, FALSE)) result = moved;
-        } else {
+        } else if (direction == Direction::Read) {
             CancelIoEx(device->handle, &completion);
-            // Waits for the cancelled transfer to finish; what it moved before
-            // it stopped is all it moved.
             moved = 0;
             GetOverlappedResult(device->handle, &completion, &moved, TRUE);
             result = moved;
+        } else {
+            if (WaitForSingleObject(completion.hEvent, lineTimeMs(device, count)) != WAIT_OBJECT_0)
+                CancelIoEx(device->handle, &completion);
+            GetOverlappedResult(device->handle, &completion, &moved, TRUE);
+            result = 0;
         }
     }
     CloseHandle(completion.hEvent);

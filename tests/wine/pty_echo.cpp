@@ -1,15 +1,18 @@
 // A serial peer for the Windows backend's tests under Wine: a pseudo-terminal
 // whose far end sends back every byte it receives.
 //
-//   pty_echo LINK     creates the terminal, points the symbolic link LINK at
+//   pty_echo [--deaf] LINK
+//                     creates the terminal, points the symbolic link LINK at
 //                     its device, prints the device's name, and echoes until
-//                     it is ended (SIGTERM).
+//                     it is ended (SIGTERM).  A deaf one never reads, so a
+//                     writer's bytes pile up until the terminal takes no more.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <string_view>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,10 +22,12 @@ void stop(int) { stopping = 1; }
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: pty_echo LINK\n");
+    const bool deaf = argc == 3 && std::string_view(argv[1]) == "--deaf";
+    if (argc != 2 && !deaf) {
+        std::fprintf(stderr, "usage: pty_echo [--deaf] LINK\n");
         return 2;
     }
+    const char* link = argv[argc - 1];
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         std::perror("pty_echo: pseudo-terminal");
@@ -40,8 +45,8 @@ int main(int argc, char** argv) {
     }
     cfmakeraw(&raw);
     tcsetattr(held, TCSANOW, &raw);
-    unlink(argv[1]);
-    if (symlink(device, argv[1]) != 0) {
+    unlink(link);
+    if (symlink(device, link) != 0) {
         std::perror("pty_echo: link");
         return 1;
     }
@@ -52,6 +57,10 @@ int main(int argc, char** argv) {
 
     unsigned char buffer[512];
     while (!stopping) {
+        if (deaf) {
+            pause();
+            continue;
+        }
         pollfd watch{master, POLLIN, 0};
         if (poll(&watch, 1, 200) < 0) {
             if (errno == EINTR) continue;
@@ -66,6 +75,6 @@ int main(int argc, char** argv) {
             sent += n;
         }
     }
-    unlink(argv[1]);
+    unlink(link);
     return 0;
 }

@@ -603,4 +603,21 @@ TEST_F(Win32SerialEcho, TheOpenPortIsExclusiveToItsOwner) {
         << static_cast<int>(probe);
 }
 
+// The runner maps this port to a pseudo-terminal that never reads.
+TEST(Win32SerialDeaf, AWriteThatCannotLeaveEndsAfterItsLineTimeAndCountsAsNothing) {
+    const char* port = std::getenv("KEYER_DEAF_PORT");
+    if (!port) GTEST_SKIP() << "KEYER_DEAF_PORT names no deaf COM port";
+    SerialDevice* device = nullptr;
+    ASSERT_EQ(serialOpen(port, &device), SerialOpenStatus::Opened);
+    SerialLineSettings line;
+    ASSERT_TRUE(serialGetSettings(device, line));
+    line.baudRate = 115200;  // a line time of a few seconds for what follows
+    ASSERT_TRUE(serialSetSettings(device, line));
+    // Far more than the terminal holds: the write stays pending past its wait,
+    // is given up after the line time, and the call returns.
+    const std::vector<std::uint8_t> flood(24 * 1024, 0x5A);
+    EXPECT_EQ(serialWrite(device, flood, 300), 0u);
+    serialClose(device);
+}
+
 }  // namespace
