@@ -117,6 +117,17 @@ std::optional<std::string> controlText(HWND control) {
     return narrow(std::wstring(buffer, static_cast<std::size_t>(length > 0 ? length : 0)));
 }
 
+// Everything the driver does to the program is sent, never posted: the
+// program's thread handles sent messages in the order they came, so a click
+// and the text typed after it arrive in that order even while the program is
+// still busy with an earlier command.  The send returns after a short time
+// even when the program is not done yet (a click that opens a dialog, or a
+// Read that takes seconds): the message still runs there, in its turn.
+void sendInTurn(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 200, &ignored);
+}
+
 HWND requireTarget() {
     if (!target || !IsWindow(target)) fail("no window to act on (use 'window' first)");
     return target;
@@ -403,12 +414,12 @@ void run(const std::string& verb, std::istringstream& args) {
         const HWND item = control(number(first));
         if (!IsWindowEnabled(item)) fail("control " + first + " is disabled: an operator cannot click it");
         if (!IsWindowVisible(item)) fail("control " + first + " is hidden: an operator cannot click it");
-        PostMessageW(item, BM_CLICK, 0, 0);
+        sendInTurn(item, BM_CLICK, 0, 0);
     } else if (verb == "set-text") {
         const std::wstring text = widen(rest);
         DWORD_PTR result = 0;
         if (!SendMessageTimeoutW(control(number(first)), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                                 SMTO_ABORTIFHUNG, static_cast<UINT>(waitTimeoutMs), &result))
+                                 SMTO_NORMAL, static_cast<UINT>(waitTimeoutMs), &result))
             fail("the program did not take the text of control " + first);
     } else if (verb == "items" || verb == "items-contain") {
         const HWND list = control(number(first));
@@ -455,10 +466,9 @@ void run(const std::string& verb, std::istringstream& args) {
                 if ((*entries)[i] == rest) index = static_cast<int>(i);
             if (index < 0) fail("list " + first + " has no entry '" + rest + "' (it holds '" + (entries ? joined(*entries) : "?") + "')");
         }
-        DWORD_PTR result = 0;
-        SendMessageTimeoutW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 2000, &result);
+        sendInTurn(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         // A selection by mouse tells the dialog; CB_SETCURSEL alone does not.
-        PostMessageW(requireTarget(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        sendInTurn(requireTarget(), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     } else if (verb == "message") {
         // "CAPTION | TEXT"
         const std::string line = first + (rest.empty() ? "" : " " + rest);
@@ -479,7 +489,7 @@ void run(const std::string& verb, std::istringstream& args) {
         if (!ok)
             fail(box ? "message box '" + gotCaption.value_or("?") + " | " + got.value_or("?") + "', expected '" + line + "'"
                      : "no message box '" + line + "'");
-        PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        sendInTurn(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         if (!waitFor([&] { return !IsWindow(box); })) fail("the message box did not close on OK");
     } else if (verb == "absent") {
         const std::wstring name = widen(rest);
