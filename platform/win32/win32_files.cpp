@@ -54,6 +54,9 @@ std::string programPath() {
     }
 }
 
+// On Windows the configuration file lives beside the program, under its name.
+std::string configFileLocation() { return {}; }
+
 FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest) {
     const std::string name(path);
     FileHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
