@@ -25,6 +25,9 @@
 //   selection ID N                 its selected index (-1: none)
 //   selected-entry ID ENTRY        the selected entry reads ENTRY
 //   select ID N                    pick entry N, as the mouse would
+//   lines ID N                     a multi-line edit holds N lines (EM_GETLINECOUNT)
+//   progress ID N                  a progress bar's position is N
+//   progress-above ID N            ... is more than N
 //   select-entry ID ENTRY          pick the entry that reads ENTRY
 //   message CAPTION | TEXT         wait for that message box, and answer OK
 //   no-message                     no message box is open
@@ -37,6 +40,8 @@
 //
 // "$CASE" in a step stands for the driver's current folder (the case's own).
 #include <windows.h>
+// After <windows.h>, which it needs.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -442,6 +447,25 @@ void run(const std::string& verb, std::istringstream& args) {
                    static_cast<int>(static_cast<LRESULT>(got)) == want;
         });
         if (!ok) fail("list " + first + " selection " + std::to_string(static_cast<LRESULT>(got)) + ", expected " + rest);
+    } else if (verb == "lines") {
+        const HWND edit = control(number(first));
+        const int want = number(rest);
+        DWORD_PTR got = 0;
+        const bool ok = waitFor([&] {
+            return SendMessageTimeoutW(edit, EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &got) &&
+                   static_cast<int>(got) == want;
+        });
+        if (!ok) fail("edit " + first + " holds " + std::to_string(static_cast<int>(got)) + " lines, expected " + rest);
+    } else if (verb == "progress" || verb == "progress-above") {
+        const HWND bar = control(number(first));
+        const int want = number(rest);
+        DWORD_PTR got = 0;
+        const bool ok = waitFor([&] {
+            if (!SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 2000, &got)) return false;
+            const auto position = static_cast<int>(got);
+            return verb == "progress" ? position == want : position > want;
+        });
+        if (!ok) fail("progress bar " + first + " at " + std::to_string(static_cast<int>(got)) + ", expected " + (verb == "progress" ? "" : "more than ") + rest);
     } else if (verb == "selected-entry") {
         const HWND list = control(number(first));
         std::string got = "(none)";
