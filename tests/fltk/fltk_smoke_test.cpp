@@ -14,6 +14,7 @@
 #include "platform/fltk/fltk_internal.h"
 #include "app/main_window.h"
 #include "resources/control_ids.h"
+#include "tests/fltk/recording_proc.h"
 #include "tests/fltk/x_session.h"
 
 namespace {
@@ -31,29 +32,6 @@ bool pumpUntil(const std::function<bool()>& done, int limitSeconds = 15) {
         Fl::wait(0.02);
     }
     return true;
-}
-
-struct Recorded {
-    std::vector<DialogMessage> messages;
-};
-Recorded recorded;
-
-bool recordingProc(Window, const DialogMessage& message) {
-    recorded.messages.push_back(message);
-    return true;
-}
-
-std::vector<int> commands() {
-    std::vector<int> ids;
-    for (const DialogMessage& m : recorded.messages)
-        if (m.event == DialogEvent::Command) ids.push_back(m.controlId);
-    return ids;
-}
-
-std::vector<unsigned> filterSaw;
-bool refuseHash(Window, int, unsigned character) {
-    filterSaw.push_back(character);
-    return character != '#';
 }
 
 class FltkSmokeTest : public ::testing::Test {

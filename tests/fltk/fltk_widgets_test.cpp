@@ -15,6 +15,7 @@
 
 #include "platform/fltk/fltk_internal.h"
 #include "resources/control_ids.h"
+#include "tests/fltk/recording_proc.h"
 
 namespace {
 
@@ -22,31 +23,6 @@ using namespace fltk_backend;
 
 constexpr DialogBaseUnits TestUnits{6, 13};
 constexpr int TestFont = 11;
-
-struct Recorded {
-    std::vector<DialogMessage> messages;
-    bool handleClose = true;
-};
-Recorded recorded;
-
-bool recordingProc(Window, const DialogMessage& message) {
-    recorded.messages.push_back(message);
-    if (message.event == DialogEvent::Close) return recorded.handleClose;
-    return true;
-}
-
-std::vector<int> commands() {
-    std::vector<int> ids;
-    for (const DialogMessage& m : recorded.messages)
-        if (m.event == DialogEvent::Command) ids.push_back(m.controlId);
-    return ids;
-}
-
-std::vector<unsigned> filterSaw;
-bool refuseHash(Window, int, unsigned character) {
-    filterSaw.push_back(character);
-    return character != '#';
-}
 
 class FltkDialogTest : public ::testing::Test {
 protected:
