@@ -1,15 +1,4 @@
 # Cross-compiling the Windows program with MinGW-w64 (i686).
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(KEYER_MINGW_TRIPLE i686-w64-mingw32)
-# The posix thread model: std::thread and std::atomic work; -static keeps its runtime inside the .exe.
-set(CMAKE_C_COMPILER ${KEYER_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KEYER_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${KEYER_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${KEYER_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -55,6 +55,7 @@
 
 #include "platform/win32/dialog_template_bytes.h"
 #include "resources/dialog_templates.h"
+#include "tests/wine/expected_window_class.h"
 
 namespace {
 
@@ -233,25 +234,6 @@ void programIcon(int iconId) {
     FreeLibrary(image);
     if (!found || !icon) fail(narrow(path) + " has no icon " + std::to_string(iconId));
     std::printf("  %s holds icon %d\n", narrow(path).c_str(), iconId);
-}
-
-std::string expectedClass(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::GroupBox:
-        case ControlKind::CheckBox:
-        case ControlKind::RadioButton:
-        case ControlKind::PushButton:
-            return "Button";
-        case ControlKind::Static:
-            return "Static";
-        case ControlKind::Edit:
-            return "Edit";
-        case ControlKind::ComboBox:
-            return "ComboBox";
-        case ControlKind::ProgressBar:
-            return "msctls_progress32";
-    }
-    return {};
 }
 
 void verifyTemplate(int templateId, const std::vector<int>& skipText) {

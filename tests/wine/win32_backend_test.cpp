@@ -23,6 +23,7 @@
 #include "platform/win32/dialog_template_bytes.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
+#include "tests/wine/expected_window_class.h"
 
 namespace fs = std::filesystem;
 
@@ -79,25 +80,6 @@ std::string classOf(HWND window) {
     char name[64] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
-}
-
-std::string expectedClass(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::GroupBox:
-        case ControlKind::CheckBox:
-        case ControlKind::RadioButton:
-        case ControlKind::PushButton:
-            return "Button";
-        case ControlKind::Static:
-            return "Static";
-        case ControlKind::Edit:
-            return "Edit";
-        case ControlKind::ComboBox:
-            return "ComboBox";
-        case ControlKind::ProgressBar:
-            return "msctls_progress32";
-    }
-    return {};
 }
 
 class Win32Dialogs : public ::testing::Test {
