@@ -17,6 +17,7 @@
 #include "settings/panel_load.h"
 #include "settings/rtty_dialog.h"
 #include "settings/settings_file.h"
+#include "settings/user_fields.h"
 
 using namespace mainwin;
 
@@ -40,13 +41,10 @@ void initialise(Window dialog) {
     for (int edit : MessageEdits) installCharFilter(dialog, edit, messageKeyFilter);
     startTimer(dialog, StatusTimer, 250);
 
-    for (const char* mode : {"Iambic A", "Iambic B", "Ultimatic", "UltimDit", "UltimDah", "VibroBug"})
-        listAdd(dialog, KeyerModeList, mode);
-    for (const char* hang : {"1.0 Word", "1.3 Word", "1.6 Word", "2.0 Word"}) listAdd(dialog, PaddleHangList, hang);
+    // Only the output list is emptied first, as it always was.
     listClear(dialog, OutputSelectionList);
-    for (const char* output : {"Port1", "Port1, ST", "Port1, PTT", "Port1, ST, PTT", "Port2", "Port2, ST",
-                               "Port2, PTT", "Port2, ST, PTT"})
-        listAdd(dialog, OutputSelectionList, output);
+    for (const ChoiceField& list : choiceFields())
+        for (std::string_view entry : list.entries) listAdd(dialog, list.controlId, entry);
 }
 
 // --- Command handlers ---------------------------------------------------
