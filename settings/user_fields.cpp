@@ -213,7 +213,7 @@ const FlagField* findFlagField(std::string_view name) { return findByName(flags,
 const ChoiceField* findChoiceField(std::string_view name) { return findByName(choices, name); }
 
 std::string_view panelLabel(int controlId) {
-    const DialogTemplate* mainWindow = findDialogTemplate(1001);
+    const DialogTemplate* mainWindow = findDialogTemplate(dlg::MainWindow);
     const ControlTemplate* control = mainWindow ? findControl(*mainWindow, controlId) : nullptr;
     return control ? control->text : std::string_view{};
 }
