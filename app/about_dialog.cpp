@@ -5,8 +5,6 @@
 #include "platform/system_info.h"
 #include "resources/control_ids.h"
 
-bool verboseMode = false;
-
 std::string versionLine() {
     // The compiler's own stamp of this file's compilation; a release is a clean
     // build, so it is the build's time.  GCC and Clang take it from

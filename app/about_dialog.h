@@ -4,11 +4,8 @@
 
 #include <string>
 
+#include "firmware/uploader_dialog.h"  // verboseMode, which this dialog sets
 #include "platform/dialog.h"
-
-// Makes the firmware uploader log every block it programs.  Off at start,
-// not saved; only OK in the about dialog changes it.
-extern bool verboseMode;
 
 inline constexpr const char* ProgramVersion = "5.0";
 

@@ -96,8 +96,14 @@ void onResetToDefaults(Window dialog, const DialogMessage&) {
     unlockControls(dialog);
 }
 
-void onUser1(Window dialog, const DialogMessage&) { selectUserSet(dialog, UserSet::User1); }
-void onUser2(Window dialog, const DialogMessage&) { selectUserSet(dialog, UserSet::User2); }
+// The buttons stay locked while a failed field's message is up.
+void switchUserSet(Window dialog, UserSet target) {
+    lockControls(dialog);
+    selectUserSet(dialog, target);
+    unlockControls(dialog);
+}
+void onUser1(Window dialog, const DialogMessage&) { switchUserSet(dialog, UserSet::User1); }
+void onUser2(Window dialog, const DialogMessage&) { switchUserSet(dialog, UserSet::User2); }
 
 void onReadConfigFile(Window dialog, const DialogMessage&) {
     loadSettingsFile(dialog);

@@ -1,28 +1,8 @@
-// Program start: the configuration file beside the program that remembers
-// the COM port, the main window's class, and the main window itself.
+// Program start: where the configuration file is, reading it, the main
+// window's class, and the main window itself.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <string_view>
-
-// The number n of the serial port COMn.
-extern std::int32_t comPortNumber;
-// Where the configuration file lives; empty when no path could be formed.
-extern std::string configPath;
-
-// The configuration file's path for a program at programFile: the first
-// lower-case "exe" becomes "cfg" and the path ends there.  A path without
-// one gets its file extension (any case) replaced by ".cfg", or ".cfg"
-// appended when it has none.
-std::string makeConfigPath(std::string_view programFile);
-
-// Sets comPortNumber from the file; a missing file gives port 1 and is
-// created.  False after a read error has been shown.
-bool readConfigFile();
-// Stores comPortNumber, 4 bytes little-endian.  False after a write error has
-// been shown; a file that cannot be created is passed over in silence.
-bool writeConfigFile();
+#include "link/port_config.h"
 
 // The whole program: returns its exit code.
 int runProgram();

@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "app/about_dialog.h"
 #include "firmware/firmware_image.h"
 #include "firmware/hex_file.h"
 #include "firmware/upload_worker.h"
@@ -14,6 +13,8 @@
 #include "resources/control_ids.h"
 
 using namespace uploader;
+
+bool verboseMode = false;
 
 namespace {
 

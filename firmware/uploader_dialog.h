@@ -8,6 +8,10 @@
 
 #include "platform/dialog.h"
 
+// Makes the uploader log every block it programs.  Off at start, not saved;
+// only OK in the about dialog changes it.
+extern bool verboseMode;
+
 bool uploaderDialogProc(Window dialog, const DialogMessage& message);
 
 // Whether an image with the given IC code may be programmed into a keyer of

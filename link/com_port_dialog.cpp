@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/startup.h"
+#include "link/port_config.h"
 #include "link/transport.h"
 #include "resources/control_ids.h"
 

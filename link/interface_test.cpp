@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/startup.h"
+#include "link/port_config.h"
 #include "link/host_commands.h"
 #include "link/transport.h"
 #include "resources/control_ids.h"

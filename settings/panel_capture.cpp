@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "app/main_window.h"
 #include "resources/control_ids.h"
 #include "settings/panel_load.h"
 #include "settings/user_fields.h"
@@ -53,7 +52,6 @@ bool capturePanel(Window mainWindow, UserSet set) {
 }
 
 void selectUserSet(Window mainWindow, UserSet target) {
-    lockControls(mainWindow);
     // The panel on show is kept before another set replaces it; a field that
     // fails keeps the operator on the set being edited.
     if (capturePanel(mainWindow, activeUserSet)) {
@@ -64,7 +62,6 @@ void selectUserSet(Window mainWindow, UserSet target) {
         std::uint8_t& flags = keyerSettings.user1.spacingReg;
         setBits(flags, spacingBits::user2Active, target == UserSet::User2 ? spacingBits::user2Active : 0);
     }
-    unlockControls(mainWindow);
 }
 
 void applyImmediateUpdate(Window mainWindow, int controlId, int notifyCode) {

@@ -13,7 +13,8 @@
 // field's message has been shown (earlier fields stay stored).
 bool capturePanel(Window mainWindow, UserSet set);
 
-// Handler of the "User 1" and "User 2" radio buttons.
+// What the "User 1" and "User 2" radio buttons do, inside the main window's
+// lock of its controls.
 void selectUserSet(Window mainWindow, UserSet target);
 
 // Check boxes 4014-4024 and 4101, lists 4049, 4053, 4054 (selection changes

@@ -2,12 +2,11 @@
 
 #include <array>
 
-#include "app/about_dialog.h"
+#include "firmware/uploader_dialog.h"
 #include "firmware/upload_worker.h"
 #include "link/interface_test.h"
 #include "link/transport.h"
 
-bool verboseMode = false;
 bool portOpen = false;
 std::uint8_t icType = 0;
 std::uint8_t firmwareMajor = 0;

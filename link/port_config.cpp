@@ -1,0 +1,69 @@
+#include "link/port_config.h"
+
+#include <array>
+
+#include "platform/dialog.h"
+#include "platform/files.h"
+
+std::int32_t comPortNumber = 0;
+std::string configPath;
+
+std::string makeConfigPath(std::string_view programFile) {
+    if (programFile.empty()) return {};
+    std::string path(programFile);
+    if (auto at = path.find("exe"); at != std::string::npos) {
+        path.replace(at, std::string::npos, "cfg");
+        return path;
+    }
+    // No lower-case "exe" (an upper-case name, or a Linux program): keep the
+    // configuration beside the program under its own name.
+    const auto nameStart = path.find_last_of("\\/");
+    const auto dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart + 1);
+    if (hasExtension) path.erase(dot);
+    return path + ".cfg";
+}
+
+bool readConfigFile() {
+    std::array<std::uint8_t, 4> bytes{};
+    const FileReadResult result = configPath.empty() ? FileReadResult{} : readFileStart(configPath, bytes);
+    if (result.status == FileReadStatus::NotOpened) {
+        comPortNumber = 1;
+        writeConfigFile();
+        return true;
+    }
+    if (result.status == FileReadStatus::ReadFailed) {
+        messageBox(nullptr, "Read file failed.", "Error", MessageIcon::Warning);
+        return false;
+    }
+    // A short file replaces only the low-order bytes it holds.
+    auto value = static_cast<std::uint32_t>(comPortNumber);
+    for (std::size_t i = 0; i < result.bytesRead; ++i) {
+        const unsigned shift = 8 * static_cast<unsigned>(i);
+        value = (value & ~(0xFFu << shift)) | (static_cast<std::uint32_t>(bytes[i]) << shift);
+    }
+    comPortNumber = static_cast<std::int32_t>(value);
+    return true;
+}
+
+bool writeConfigFile() {
+    if (configPath.empty()) return true;
+    const auto value = static_cast<std::uint32_t>(comPortNumber);
+    const std::array<std::uint8_t, 4> bytes{static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                            static_cast<std::uint8_t>(value >> 16),
+                                            static_cast<std::uint8_t>(value >> 24)};
+    switch (replaceFile(configPath, bytes)) {
+        case FileWriteStatus::Ok:
+        case FileWriteStatus::CannotCreate:  // a read-only folder: start with port 1 each time, quietly
+            return true;
+        case FileWriteStatus::WriteFailed:
+            messageBox(nullptr, "CFG File SAve Failed.", "Error", MessageIcon::Warning);
+            return false;
+    }
+    return false;
+}
+
+void resetPortConfigState() {
+    comPortNumber = 0;
+    configPath.clear();
+}
