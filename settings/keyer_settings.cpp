@@ -5,10 +5,16 @@
 KeyerSettings keyerSettings{};
 UserSet activeUserSet = UserSet::User1;
 
-std::span<std::uint8_t, RecordSize> recordBytes() {
+std::span<std::uint8_t, RecordSize> recordBytes(KeyerSettings& record) {
     // Byte access to a standard-layout record of bytes; unsigned char may alias it.
-    return std::span<std::uint8_t, RecordSize>(reinterpret_cast<std::uint8_t*>(&keyerSettings), RecordSize);
+    return std::span<std::uint8_t, RecordSize>(reinterpret_cast<std::uint8_t*>(&record), RecordSize);
 }
+
+std::span<const std::uint8_t, RecordSize> recordBytes(const KeyerSettings& record) {
+    return std::span<const std::uint8_t, RecordSize>(reinterpret_cast<const std::uint8_t*>(&record), RecordSize);
+}
+
+std::span<std::uint8_t, RecordSize> recordBytes() { return recordBytes(keyerSettings); }
 
 std::span<std::uint8_t, MemoryImageSize> memoryImage() { return recordBytes().first<MemoryImageSize>(); }
 

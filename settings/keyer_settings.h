@@ -60,6 +60,9 @@ extern UserSet activeUserSet;
 
 // The record as raw bytes, and its two parts as the keyer exchanges them.
 std::span<std::uint8_t, RecordSize> recordBytes();
+// Any record as its 300 bytes, in the keyer's order.
+std::span<std::uint8_t, RecordSize> recordBytes(KeyerSettings& record);
+std::span<const std::uint8_t, RecordSize> recordBytes(const KeyerSettings& record);
 std::span<std::uint8_t, MemoryImageSize> memoryImage();
 std::span<std::uint8_t, ExtensionBlockSize> extensionBlock();
 

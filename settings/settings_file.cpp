@@ -52,49 +52,49 @@ bool chooseSettingsFile(Window mainWindow, bool forSaving) {
 
 }  // namespace
 
-bool loadSettingsFile(Window mainWindow) {
-    if (!chooseSettingsFile(mainWindow, false)) return false;
-    // Shown before the file is opened, so the name is there even when opening fails.
-    showStatus(mainWindow, "EEP FileName: " + std::string(fileNameOfPath(settingsFilePath)));
-
+SettingsFileResult loadSettingsFrom(std::string_view path, KeyerSettings& record) {
     // Read into a copy first: a read that fails midway leaves the record as it was,
     // rather than half one configuration and half another.
     std::array<std::uint8_t, RecordSize> incoming{};
-    const FileReadResult result = readFileStart(settingsFilePath, incoming);
+    const FileReadResult result = readFileStart(path, incoming);
     switch (result.status) {
-        case FileReadStatus::NotOpened:
-            showError(mainWindow, "File Not Found");
-            return false;
-        case FileReadStatus::ReadFailed:
-            showError(mainWindow, "Read Settings file failed.");
-            return false;
-        case FileReadStatus::Ok:
-            break;
+        case FileReadStatus::NotOpened: return {false, "File Not Found"};
+        case FileReadStatus::ReadFailed: return {false, "Read Settings file failed."};
+        case FileReadStatus::Ok: break;
     }
     // A shorter file replaces only the bytes it holds (a 288-byte memory image
     // keeps the extension block); nothing is validated here.
     const std::size_t count = std::min(result.bytesRead, RecordSize);
-    std::copy_n(incoming.begin(), count, recordBytes().begin());
-    return true;
+    std::copy_n(incoming.begin(), count, recordBytes(record).begin());
+    return {true, {}, count};
+}
+
+SettingsFileResult saveSettingsTo(std::string_view path, const KeyerSettings& record) {
+    // The new content replaces the file only once all of it is on disk, so a
+    // full disk never costs the operator the configuration saved there before.
+    switch (replaceFile(path, recordBytes(record))) {
+        case FileWriteStatus::Ok: return {true, {}};
+        case FileWriteStatus::CannotCreate: return {false, "Can't open Settings file for write"};
+        case FileWriteStatus::WriteFailed: return {false, "Export Log File Failed."};
+    }
+    return {false, "Export Log File Failed."};
+}
+
+bool loadSettingsFile(Window mainWindow) {
+    if (!chooseSettingsFile(mainWindow, false)) return false;
+    // Shown before the file is opened, so the name is there even when opening fails.
+    showStatus(mainWindow, "EEP FileName: " + std::string(fileNameOfPath(settingsFilePath)));
+    const SettingsFileResult result = loadSettingsFrom(settingsFilePath, keyerSettings);
+    if (!result.ok) showError(mainWindow, result.message);
+    return result.ok;
 }
 
 bool saveSettingsFile(Window mainWindow) {
     if (!chooseSettingsFile(mainWindow, true)) return false;
     showStatus(mainWindow, fileNameOfPath(settingsFilePath));
-
-    // The new content replaces the file only once all of it is on disk, so a
-    // full disk never costs the operator the configuration saved there before.
-    switch (replaceFile(settingsFilePath, recordBytes())) {
-        case FileWriteStatus::Ok:
-            return true;
-        case FileWriteStatus::CannotCreate:
-            showError(mainWindow, "Can't open Settings file for write");
-            return false;
-        case FileWriteStatus::WriteFailed:
-            showError(mainWindow, "Export Log File Failed.");
-            return false;
-    }
-    return false;
+    const SettingsFileResult result = saveSettingsTo(settingsFilePath, keyerSettings);
+    if (!result.ok) showError(mainWindow, result.message);
+    return result.ok;
 }
 
 void resetSettingsFileState() { settingsFilePath.clear(); }

@@ -8,6 +8,7 @@
 
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
+#include "settings/keyer_settings.h"
 
 // The path chosen in the last settings file dialog.  Emptied before each
 // dialog, so a dialog never proposes the previous name.
@@ -19,6 +20,19 @@ FileDialogSpec settingsFileDialogSpec();
 
 // The part of a path after its last separator, as the status line shows it.
 std::string_view fileNameOfPath(std::string_view path);
+
+// A settings file read or written without a window.  On failure `message` is
+// the text the dialogs show, and the record is as it was.
+struct SettingsFileResult {
+    bool ok = false;
+    std::string_view message;
+    std::size_t bytesRead = 0;  // after a load: the record's first bytesRead bytes came from the file
+};
+// A file shorter than the record replaces only its first bytes; bytes after
+// the 300th are not read.
+SettingsFileResult loadSettingsFrom(std::string_view path, KeyerSettings& record);
+// All 300 bytes, atomically: a failed save leaves any previous file as it was.
+SettingsFileResult saveSettingsTo(std::string_view path, const KeyerSettings& record);
 
 // True when the file was read into the record.  A file shorter than the
 // record replaces only its first bytes; bytes after the 300th are not read.
