@@ -50,40 +50,24 @@ const char* portOpenFailureText(int code) {
     }
 }
 
-int testInterface(Window window) {
-    using namespace mainwin;
-    setControlText(window, InterfaceStatus, "Testing JX Interface    ");
-
+LinkCheck checkLink(std::int32_t portNumber) {
     if (!portOpen) {
-        const int r = openPort(comPortNumber);
-        if (r != PortOpened) {
-            setControlText(window, InterfaceStatus, portOpenFailureText(r));
-            return -1;
-        }
+        const int r = openPort(portNumber);
+        if (r != PortOpened) return {-1, portOpenFailureText(r), {}};
     }
 
     std::uint8_t echo = 0;
-    if (!echoTest(echo)) {
-        setControlText(window, InterfaceStatus, "JX Fail:no response");
-        return -1;
-    }
+    if (!echoTest(echo)) return {-1, "JX Fail:no response", {}};
     if (echo == hostcmd::BootloaderEcho) {
-        setControlText(window, InterfaceStatus, "JX Fail:No O/S");
         icType = 5;
-        return 5;
+        return {5, "JX Fail:No O/S", {}};
     }
-    if (echo != hostcmd::EchoParameter) {
-        setControlText(window, InterfaceStatus, "JX Fail:echo mismatch");
-        return -1;
-    }
+    if (echo != hostcmd::EchoParameter) return {-1, "JX Fail:echo mismatch", {}};
 
     // A missing reply leaves the value of the last test.
     readFirmwareMajor(firmwareMajor);
     readFirmwareMinor(firmwareMinor);
-    if (firmwareMajor < OldestSupportedMajor) {
-        setControlText(window, InterfaceStatus, "Only supports DO3");
-        return -1;
-    }
+    if (firmwareMajor < OldestSupportedMajor) return {-1, "Only supports DO3", {}};
 
     // Firmware 30.00 to 30.03 predates the variant query and ran only on the IBEX.
     if (firmwareMajor == 30 && firmwareMinor < 4)
@@ -92,10 +76,17 @@ int testInterface(Window window) {
         icType = readIcType();
 
     const VariantText& variant = icType >= 1 && icType <= 4 ? variants[icType - 1] : unknownVariant;
-    setControlText(window, IcLabel, variant.label);
-    setControlText(window, InterfaceStatus,
-                   format(variant.versionFormat, firmwareMajor, static_cast<int>(firmwareMinor) - variant.minorOffset));
-    return firmwareMajor;
+    return {firmwareMajor, format(variant.versionFormat, firmwareMajor, static_cast<int>(firmwareMinor) - variant.minorOffset),
+            variant.label};
+}
+
+int testInterface(Window mainWindow) {
+    using namespace mainwin;
+    setControlText(mainWindow, InterfaceStatus, LinkCheckProgressText);
+    const LinkCheck check = checkLink(comPortNumber);
+    if (!check.icLabel.empty()) setControlText(mainWindow, IcLabel, check.icLabel);
+    setControlText(mainWindow, InterfaceStatus, check.status);
+    return check.code;
 }
 
 void resetInterfaceTestState() {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "platform/dialog.h"
 
@@ -11,9 +13,25 @@ extern std::uint8_t icType;
 extern std::uint8_t firmwareMajor;
 extern std::uint8_t firmwareMinor;
 
-// -1 on failure, 5 when only the bootloader answers, otherwise firmwareMajor.
-// Its texts go to controls 4061 and 4079 of the window, where it has them.
-int testInterface(Window window);
+// What a link check found: the code (-1 on failure, 5 when only the
+// bootloader answers, otherwise firmwareMajor), the interface status text
+// and, once the variant is known, the IC label.
+struct LinkCheck {
+    int code = -1;
+    std::string status;
+    std::string icLabel;  // empty: the check ended before the variant
+};
+
+// Shown on the interface status line while the check runs.
+inline constexpr std::string_view LinkCheckProgressText = "Testing JX Interface    ";
+
+// Opens COMportNumber when no port is open, then the echo, version and
+// variant exchanges; records icType, firmwareMajor and firmwareMinor.
+LinkCheck checkLink(std::int32_t portNumber);
+
+// checkLink on comPortNumber with its texts on controls 4061 and 4079 of
+// the main window; returns the code.
+int testInterface(Window mainWindow);
 
 // What the link check shows for a failed openPort code.
 const char* portOpenFailureText(int code);
