@@ -100,6 +100,15 @@ public:
     void setConnectNoise(std::vector<std::uint8_t> bytes) { connectNoise_ = std::move(bytes); }
     // The cable is pulled: nothing passes either way from now on.
     void disconnect() { connected_ = false; }
+    // The cable is pulled in the middle of a transfer: right after `length`
+    // bytes of the reply to this command have gone out (they still arrive),
+    // or once `length` bytes of the data block of this command (0x0D, 0x1B)
+    // have come in (the rest is lost).
+    void setHangUpInReply(std::uint8_t commandCode, std::size_t length) { hangUpInReply_[commandCode] = length; }
+    void setHangUpInBlock(std::uint8_t commandCode, std::size_t length) { hangUpInBlock_[commandCode] = length; }
+    // Whether one of those two pulled the cable; a line server then hangs
+    // its line up.
+    bool hungUpByFault() const { return hungUpByFault_; }
     bool connected() const { return connected_; }
     void clearFaults();
 
@@ -130,6 +139,7 @@ private:
     void commandWithParameter(std::uint8_t code, std::uint8_t parameter);
     void blockReceived(std::uint8_t code);
     void reply(std::uint8_t code, std::span<const std::uint8_t> bytes);
+    void hangUpByFault();
     void queryReply(std::uint8_t code, std::uint8_t value);
     void builtInBootloaderByte(std::uint8_t byte);
     std::int64_t now() const { return clock_ ? clock_() : 0; }
@@ -154,6 +164,9 @@ private:
     std::map<std::uint8_t, std::size_t> replyLengths_;
     std::map<std::uint8_t, std::uint8_t> queryReplies_;
     std::vector<std::uint8_t> connectNoise_;
+    std::map<std::uint8_t, std::size_t> hangUpInReply_;
+    std::map<std::uint8_t, std::size_t> hangUpInBlock_;
+    bool hungUpByFault_ = false;
 
     std::vector<WireChunk> wireLog_;
     std::vector<std::uint8_t> commands_;
