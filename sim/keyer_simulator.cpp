@@ -33,12 +33,14 @@ void KeyerSimulator::hostConnected() {
     if (!connectNoise_.empty()) send(connectNoise_);
 }
 
-void KeyerSimulator::receive(std::span<const std::uint8_t> bytes) {
-    if (!connected_ || bytes.empty()) return;
+std::size_t KeyerSimulator::receive(std::span<const std::uint8_t> bytes) {
+    if (!connected_ || bytes.empty()) return 0;
     wireLog_.push_back({WireDirection::HostToKeyer, now(), hostBaud_, {bytes.begin(), bytes.end()}});
     const bool sameSpeed = hostBaud_ == keyerBaud_;
+    std::size_t taken = 0;
     for (std::uint8_t raw : bytes) {
         if (!connected_) break;  // the cable went with an earlier byte of this chunk
+        ++taken;
         const std::uint8_t byte = sameSpeed ? raw : garbled(raw);
         if (mode_ == Mode::Firmware)
             firmwareByte(byte);
@@ -47,6 +49,7 @@ void KeyerSimulator::receive(std::span<const std::uint8_t> bytes) {
         else
             builtInBootloaderByte(byte);
     }
+    return taken;
 }
 
 std::size_t KeyerSimulator::takeOutput(std::span<std::uint8_t> dest) {

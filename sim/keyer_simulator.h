@@ -62,8 +62,9 @@ public:
     // The host raised DTR (opened the port): a keyer with connect noise set
     // sends it now.
     void hostConnected();
-    // Bytes the host put on the line.
-    void receive(std::span<const std::uint8_t> bytes);
+    // Bytes the host put on the line; the count the keyer took before its
+    // cable went (all of them while it stays connected).
+    std::size_t receive(std::span<const std::uint8_t> bytes);
     // What the keyer has sent and the host has not yet taken, in order.
     std::size_t pendingOutput() const { return output_.size(); }
     std::size_t takeOutput(std::span<std::uint8_t> dest);

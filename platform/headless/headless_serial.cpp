@@ -151,8 +151,8 @@ std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> byte
     std::lock_guard lock(serialMutex);
     Port& port = *device->port;
     if (port.keyer && !port.keyer->connected()) return 0;  // the device is gone
-    if (port.keyer) port.keyer->receive(bytes);
-    if (port.keyer && !port.keyer->connected()) return 0;  // the cable went during the write
+    // A keyer whose cable goes during the write takes only the bytes before.
+    const std::size_t taken = port.keyer ? port.keyer->receive(bytes) : bytes.size();
     if (port.faults.lineTimeOutput) {
         const std::int64_t startUs = std::max(port.outputLeftAtUs, headless::nowMs() * 1000);
         port.outputLeftAtUs = startUs + KeyerSimulator::lineTimeUs(bytes.size(), port.settings.baudRate);
@@ -161,7 +161,7 @@ std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> byte
         waitedFor(waitMs);
         return 0;
     }
-    return bytes.size();
+    return taken;
 }
 
 bool serialDrain(SerialDevice* device, int waitMs) {
