@@ -83,8 +83,17 @@ void readKeyer(Window w) {
         w, [] {},
         [w](int) {
             showStatus(w, ">Reading");
-            dumpImage();
-            readExtensionBlock();
+            // The record is replaced only by a whole one: a reply cut short
+            // (a keyer gone silent, a line hung up) puts back every byte as
+            // it was, and the panel and the message edits are not touched.
+            const KeyerSettings before = keyerSettings;
+            // After a dump cut short the keyer may still be sending the rest,
+            // so the extension block is not asked for.
+            if (!dumpImage() || !readExtensionBlock()) {
+                keyerSettings = before;
+                showStatus(w, ">Read Fail");
+                return;
+            }
             showStatus(w, ">Done");
             loadPanel(w, activeUserSet);
             loadMessages(w);
@@ -99,10 +108,16 @@ void writeKeyer(Window w) {
             if (!capturePanel(w, activeUserSet)) return;
             storeMessages(w);
             showStatus(w, "Writing");
-            writeExtensionBlock();
-            loadImage();
+            // An extension block cut short leaves the keyer waiting for the
+            // rest of it, which the image's first bytes would fill: the image
+            // goes only after a whole block.
+            bool sent = writeExtensionBlock() && loadImage();
+            // A write may be finished once the device has queued its bytes;
+            // the keyer stores the record only after the last has crossed
+            // the line, so the settling wait starts then.
+            if (sent) sent = drainOutput();
             sleepMs(WriteSettleMs);
-            showStatus(w, "Done");
+            showStatus(w, sent ? "Done" : "Write Fail");
         });
 }
 

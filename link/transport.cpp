@@ -1,5 +1,7 @@
 #include "link/transport.h"
 
+#include <algorithm>
+
 #include "platform/serial.h"
 #include "platform/threads.h"
 
@@ -10,6 +12,8 @@ SerialDevice* portHandle = nullptr;
 // Kept for the open port, so that a later speed change keeps every other setting.
 SerialLineSettings portSettings;
 SerialTimeouts portTimeouts;
+// Written since the port opened or last drained: what may still be queued.
+std::size_t bytesSinceDrain = 0;
 }  // namespace
 
 std::string portDeviceName(int portNumber) {
@@ -25,6 +29,7 @@ int openPort(int portNumber) {
         return PortOpenFailed;
     }
     portOpen = true;
+    bytesSinceDrain = 0;
 
     if (!serialGetSettings(portHandle, portSettings)) return PortGetStateFailed;
     // The keyer's host protocol; everything else stays as the driver reported it.
@@ -59,7 +64,23 @@ void closePort() {
 
 bool writeBytes(std::span<const std::uint8_t> bytes) {
     if (!portHandle || bytes.empty()) return false;
+    bytesSinceDrain += bytes.size();
     return serialWrite(portHandle, bytes, WriteWaitMs) == bytes.size();
+}
+
+int drainWaitMs(std::size_t byteCount, std::uint32_t baudRate) {
+    if (baudRate == 0) baudRate = KeyerBaudRate;
+    // 10 bits a byte on the line: a start bit, eight data bits, a stop bit.
+    const std::uint64_t bitsTimesMs = static_cast<std::uint64_t>(byteCount) * 10 * 1000;
+    const std::uint64_t lineMs = (bitsTimesMs + baudRate - 1) / baudRate;
+    return static_cast<int>(std::min<std::uint64_t>(lineMs, 600'000)) + DrainMarginMs;
+}
+
+bool drainOutput() {
+    if (!portHandle) return false;
+    const bool drained = serialDrain(portHandle, drainWaitMs(bytesSinceDrain, portSettings.baudRate));
+    if (drained) bytesSinceDrain = 0;
+    return drained;
 }
 
 bool readBytes(std::span<std::uint8_t> buffer) {

@@ -2,6 +2,7 @@
 // blocks of bytes moved with bounded waits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -23,6 +24,7 @@ inline constexpr int WriteWaitMs = 2000;
 inline constexpr int ReadWaitMs = 4000;
 inline constexpr std::uint32_t PortReadTimeoutMs = 4500;
 inline constexpr int SettleBeforePurgeMs = 100;
+inline constexpr int DrainMarginMs = 1000;
 
 // "COM9" for ports up to 9, "\\.\COM10" from 10 on.
 std::string portDeviceName(int portNumber);
@@ -33,6 +35,14 @@ void closePort();
 bool writeBytes(std::span<const std::uint8_t> bytes);
 // true only when exactly buffer.size() bytes arrived within the wait.
 bool readBytes(std::span<std::uint8_t> buffer);
+// Waits until every byte written since the port opened (or since the last
+// drain that succeeded) has left the line; true when it has.  A device may
+// finish a write as soon as its bytes are queued, long before the keyer has
+// them all.  The wait is bounded by those bytes' line time at the port's
+// speed plus DrainMarginMs, so a line that is held up ends it, false.
+bool drainOutput();
+// The bound drainOutput puts on its wait for `byteCount` bytes at `baudRate`.
+int drainWaitMs(std::size_t byteCount, std::uint32_t baudRate);
 // Changes the speed of the open port, every other line setting kept.
 bool setBaudRate(std::uint32_t baudRate);
 

@@ -1,8 +1,8 @@
 // A serial device, as small as the keyer link needs it: open by name
 // (exclusively), read and apply line settings, time-outs, purge of the
-// receive buffer, bounded writes and reads, close.  Each backend maps these
-// one to one onto its system (Win32 overlapped I/O, POSIX termios, or an
-// in-process simulated keyer).
+// receive buffer, bounded writes and reads, a bounded wait for the output to
+// leave the line, close.  Each backend maps these one to one onto its system
+// (Win32 overlapped I/O, POSIX termios, or an in-process simulated keyer).
 #pragma once
 
 #include <cstddef>
@@ -55,14 +55,21 @@ bool serialSetTimeouts(SerialDevice* device, const SerialTimeouts& timeouts);
 bool serialPurgeReceive(SerialDevice* device);
 
 // A write waits at most waitMs for completion and returns the count of bytes
-// the device confirmed written within that wait (bytes.size() when it
-// completed in time).  A write still under way when the wait ends is not cut
-// short: some devices complete a write only once its bytes have left the line
-// (288 bytes need 2.4 s at 1200 baud), so its bytes still go out.  The call
-// returns only when the device no longer refers to the caller's bytes: it has
-// copied them, or the write has finished (or, on a device that makes no
-// progress at all, has been cancelled).
+// the device confirmed written (bytes.size() when it completed in time).  A
+// write still under way when the wait ends is not cut short: some devices
+// complete a write only once its bytes have left the line (288 bytes need
+// 2.4 s at 1200 baud), so its bytes still go out, and the device awaits it for
+// as long as the line needs them; the count is what it had written by then.
+// The call returns only when the device no longer refers to the caller's
+// bytes: it has copied them, or the write has finished (or, on a device that
+// makes no progress at all, has been cancelled).
 std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> bytes, int waitMs);
+// Waits at most waitMs until every byte written so far has left the line
+// (the device's output queue is empty); true when it has.  A device that
+// copies writes into a queue of its own returns from serialWrite long before
+// the line has carried the bytes.  Never longer than waitMs, whatever the
+// line does: a line held up by flow control or a dead adapter gives false.
+bool serialDrain(SerialDevice* device, int waitMs);
 // A read waits at most waitMs (and no longer than the read time-outs allow)
 // for buffer.size() bytes and returns the count that arrived; they fill the
 // start of the buffer and the rest of it is left untouched.  A read not

@@ -33,11 +33,14 @@ void KeyerSimulator::hostConnected() {
     if (!connectNoise_.empty()) send(connectNoise_);
 }
 
-void KeyerSimulator::receive(std::span<const std::uint8_t> bytes) {
-    if (!connected_ || bytes.empty()) return;
+std::size_t KeyerSimulator::receive(std::span<const std::uint8_t> bytes) {
+    if (!connected_ || bytes.empty()) return 0;
     wireLog_.push_back({WireDirection::HostToKeyer, now(), hostBaud_, {bytes.begin(), bytes.end()}});
     const bool sameSpeed = hostBaud_ == keyerBaud_;
+    std::size_t taken = 0;
     for (std::uint8_t raw : bytes) {
+        if (!connected_) break;  // the cable went with an earlier byte of this chunk
+        ++taken;
         const std::uint8_t byte = sameSpeed ? raw : garbled(raw);
         if (mode_ == Mode::Firmware)
             firmwareByte(byte);
@@ -46,6 +49,7 @@ void KeyerSimulator::receive(std::span<const std::uint8_t> bytes) {
         else
             builtInBootloaderByte(byte);
     }
+    return taken;
 }
 
 std::size_t KeyerSimulator::takeOutput(std::span<std::uint8_t> dest) {
@@ -87,6 +91,14 @@ void KeyerSimulator::clearFaults() {
     replyLengths_.clear();
     queryReplies_.clear();
     connectNoise_.clear();
+    hangUpInReply_.clear();
+    hangUpInBlock_.clear();
+    hungUpByFault_ = false;
+}
+
+void KeyerSimulator::hangUpByFault() {
+    connected_ = false;
+    hungUpByFault_ = true;
 }
 
 std::vector<std::vector<std::uint8_t>> KeyerSimulator::hostChunks() const {
@@ -133,13 +145,21 @@ void KeyerSimulator::firmwareByte(std::uint8_t byte) {
             state_ = ParseState::Idle;
             commandWithParameter(pendingCode_, byte);
             return;
-        case ParseState::Data:
+        case ParseState::Data: {
             block_.push_back(byte);
+            const auto cut = hangUpInBlock_.find(pendingCode_);
+            if (cut != hangUpInBlock_.end() && block_.size() >= cut->second) {
+                state_ = ParseState::Idle;
+                block_.clear();
+                hangUpByFault();
+                return;
+            }
             if (block_.size() == blockExpected_) {
                 state_ = ParseState::Idle;
                 blockReceived(pendingCode_);
             }
             return;
+        }
     }
 }
 
@@ -220,7 +240,10 @@ void KeyerSimulator::queryReply(std::uint8_t code, std::uint8_t value) {
 void KeyerSimulator::reply(std::uint8_t code, std::span<const std::uint8_t> bytes) {
     const auto cut = replyLengths_.find(code);
     if (cut != replyLengths_.end()) bytes = bytes.first(std::min(cut->second, bytes.size()));
+    const auto hangUp = hangUpInReply_.find(code);
+    if (hangUp != hangUpInReply_.end()) bytes = bytes.first(std::min(hangUp->second, bytes.size()));
     send(bytes);
+    if (hangUp != hangUpInReply_.end()) hangUpByFault();
 }
 
 // Without a bootloader model plugged in, the bootloader only answers the echo

@@ -62,8 +62,9 @@ public:
     // The host raised DTR (opened the port): a keyer with connect noise set
     // sends it now.
     void hostConnected();
-    // Bytes the host put on the line.
-    void receive(std::span<const std::uint8_t> bytes);
+    // Bytes the host put on the line; the count the keyer took before its
+    // cable went (all of them while it stays connected).
+    std::size_t receive(std::span<const std::uint8_t> bytes);
     // What the keyer has sent and the host has not yet taken, in order.
     std::size_t pendingOutput() const { return output_.size(); }
     std::size_t takeOutput(std::span<std::uint8_t> dest);
@@ -100,6 +101,15 @@ public:
     void setConnectNoise(std::vector<std::uint8_t> bytes) { connectNoise_ = std::move(bytes); }
     // The cable is pulled: nothing passes either way from now on.
     void disconnect() { connected_ = false; }
+    // The cable is pulled in the middle of a transfer: right after `length`
+    // bytes of the reply to this command have gone out (they still arrive),
+    // or once `length` bytes of the data block of this command (0x0D, 0x1B)
+    // have come in (the rest is lost).
+    void setHangUpInReply(std::uint8_t commandCode, std::size_t length) { hangUpInReply_[commandCode] = length; }
+    void setHangUpInBlock(std::uint8_t commandCode, std::size_t length) { hangUpInBlock_[commandCode] = length; }
+    // Whether one of those two pulled the cable; a line server then hangs
+    // its line up.
+    bool hungUpByFault() const { return hungUpByFault_; }
     bool connected() const { return connected_; }
     void clearFaults();
 
@@ -130,6 +140,7 @@ private:
     void commandWithParameter(std::uint8_t code, std::uint8_t parameter);
     void blockReceived(std::uint8_t code);
     void reply(std::uint8_t code, std::span<const std::uint8_t> bytes);
+    void hangUpByFault();
     void queryReply(std::uint8_t code, std::uint8_t value);
     void builtInBootloaderByte(std::uint8_t byte);
     std::int64_t now() const { return clock_ ? clock_() : 0; }
@@ -154,6 +165,9 @@ private:
     std::map<std::uint8_t, std::size_t> replyLengths_;
     std::map<std::uint8_t, std::uint8_t> queryReplies_;
     std::vector<std::uint8_t> connectNoise_;
+    std::map<std::uint8_t, std::size_t> hangUpInReply_;
+    std::map<std::uint8_t, std::size_t> hangUpInBlock_;
+    bool hungUpByFault_ = false;
 
     std::vector<WireChunk> wireLog_;
     std::vector<std::uint8_t> commands_;

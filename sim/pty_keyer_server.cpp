@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -159,7 +160,31 @@ void PtyKeyerServer::serve() {
             if (n > 0) handleChunk(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(n)));
         }
         flushOutput();
+        if (lineStopped_ && outgoing_.empty()) {
+            hangUpAfterFault();
+            return;
+        }
     }
+}
+
+void PtyKeyerServer::hangUpAfterFault() {
+    // The program takes the last bytes the keyer sent before it goes: a
+    // hang-up discards what the terminal still holds for the program.  They
+    // reach the program's end a moment after they were written, and the
+    // program may take them at once, so wait (bounded) until they have been
+    // there and gone.
+    bool seen = false;
+    for (int waited = 0; waited < 2000 && !stopping_; ++waited) {
+        int unread = 0;
+        if (::ioctl(slave_, FIONREAD, &unread) != 0) break;
+        if (unread > 0) seen = true;
+        if (seen && unread == 0) break;
+        sleepUs(1000);
+    }
+    // Closing both ends leaves the program's open end hung up.
+    ::close(slave_);
+    ::close(master_);
+    slave_ = master_ = -1;
 }
 
 void PtyKeyerServer::handleChunk(std::span<const std::uint8_t> bytes) {
@@ -170,6 +195,13 @@ void PtyKeyerServer::handleChunk(std::span<const std::uint8_t> bytes) {
         std::lock_guard lock(keyerMutex_);
         if (baud != 0) keyer_.setHostBaud(baud);
         keyer_.receive(bytes);
+        if (keyer_.hungUpByFault() && !lineStopped_) {
+            // Nothing the program writes from now on may reach the far end,
+            // even in the moment before the line goes: hold its output back
+            // (the terminal refuses it) before the keyer's last bytes go out.
+            ::tcflow(slave_, TCOOFF);
+            lineStopped_ = true;
+        }
         const std::vector<std::uint8_t> reply = keyer_.takeAllOutput();
         outgoing_.insert(outgoing_.end(), reply.begin(), reply.end());
         writeLog();

@@ -47,12 +47,17 @@ public:
     void sendNoise(std::span<const std::uint8_t> bytes);
     // The line goes dead: the program's next transfer finds it hung up.
     void hangUp();
+    // A keyer whose cable is pulled by one of its hang-up faults
+    // (setHangUpInReply, setHangUpInBlock) hangs the line up by itself: from
+    // the fault on, the terminal takes nothing more from the program; the
+    // keyer's last bytes are left for the program to read, then the line goes.
 
 private:
     void serve();
     void handleChunk(std::span<const std::uint8_t> bytes);
     void flushOutput();
     void writeLog();
+    void hangUpAfterFault();
     std::uint32_t hostBaud() const;
 
     KeyerSimulator& keyer_;
@@ -71,4 +76,5 @@ private:
     std::condition_variable receivedChanged_;
     std::deque<std::uint8_t> outgoing_;  // waiting for room in the terminal (server thread only)
     std::int64_t startUs_ = 0;
+    std::atomic<bool> lineStopped_{false};  // a hang-up fault fired; the line goes once the output is out
 };

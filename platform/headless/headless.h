@@ -162,7 +162,9 @@ const std::vector<std::string>& probedPorts();
 // at a time (a second open is Busy).  Transfers never wait in real time: a
 // read that finds too few bytes ends at once, and on the dialogs' thread it
 // moves the virtual clock on by its wait (no timer fires), as a blocked
-// thread would see it.  Reads and writes may come from any thread.
+// thread would see it.  Reads and writes may come from any thread.  A keyer
+// whose cable is pulled fails every transfer at once; the bytes it had sent
+// before are still read.
 
 // Puts a simulated keyer on COMn; it must outlive the attachment (until
 // removeSerialPort or reset).  The port exists from now on, and the keyer's
@@ -181,6 +183,12 @@ struct SerialPortFaults {
     bool failPurge = false;
     std::uint32_t refusedBaud = 0;  // settings with this speed are refused
     bool stallWrites = false;       // writes outlast their wait (their bytes still go out)
+    // Written bytes leave the line at the port's speed, 10 bits each, on the
+    // virtual clock: a write returns once its bytes are queued (as a kernel
+    // queue takes them) and serialDrain waits until the last has left.  The
+    // keyer still sees each write at once.
+    bool lineTimeOutput = false;
+    bool outputNeverDrains = false;  // the line is held up: serialDrain always runs out its wait
 };
 void setSerialPortFaults(int comNumber, const SerialPortFaults& faults);
 

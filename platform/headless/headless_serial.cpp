@@ -20,6 +20,7 @@ struct Port {
     bool dtrRaised = false;
     SerialLineSettings settings = driverDefaults();
     SerialTimeouts timeouts;
+    std::int64_t outputLeftAtUs = 0;  // virtual time the last queued byte leaves the line
 
     // What a freshly plugged-in port reports: 9600 8N1 with DTR and RTS on.
     static SerialLineSettings driverDefaults() {
@@ -150,20 +151,46 @@ std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> byte
     std::lock_guard lock(serialMutex);
     Port& port = *device->port;
     if (port.keyer && !port.keyer->connected()) return 0;  // the device is gone
-    if (port.keyer) port.keyer->receive(bytes);
+    // A keyer whose cable goes during the write takes only the bytes before.
+    const std::size_t taken = port.keyer ? port.keyer->receive(bytes) : bytes.size();
+    if (port.faults.lineTimeOutput) {
+        const std::int64_t startUs = std::max(port.outputLeftAtUs, headless::nowMs() * 1000);
+        port.outputLeftAtUs = startUs + KeyerSimulator::lineTimeUs(bytes.size(), port.settings.baudRate);
+    }
     if (port.faults.stallWrites) {
         waitedFor(waitMs);
         return 0;
     }
-    return bytes.size();
+    return taken;
+}
+
+bool serialDrain(SerialDevice* device, int waitMs) {
+    std::lock_guard lock(serialMutex);
+    Port& port = *device->port;
+    if (port.keyer && !port.keyer->connected()) return false;  // the device is gone
+    if (port.faults.outputNeverDrains) {
+        waitedFor(waitMs);
+        return false;
+    }
+    // Until the last byte has left, rounded up to the next millisecond.
+    const std::int64_t leftMs = (port.outputLeftAtUs + 999) / 1000 - headless::nowMs();
+    if (leftMs <= 0) return true;
+    if (leftMs > waitMs) {
+        waitedFor(waitMs);
+        return false;
+    }
+    waitedFor(leftMs);
+    return true;
 }
 
 std::size_t serialRead(SerialDevice* device, std::span<std::uint8_t> buffer, int waitMs) {
     std::lock_guard lock(serialMutex);
     Port& port = *device->port;
-    if (port.keyer && !port.keyer->connected()) return 0;  // the device is gone
+    // Bytes that crossed the line before the cable went still arrive; then
+    // the device is gone and the read ends at once.
+    const bool gone = port.keyer && !port.keyer->connected();
     const std::size_t count = port.keyer ? port.keyer->takeOutput(buffer) : 0;
-    if (count < buffer.size()) {
+    if (count < buffer.size() && !gone) {
         // The read would block until its wait or the port's total time-out ends.
         std::int64_t limit = waitMs;
         const SerialTimeouts& t = port.timeouts;

@@ -104,6 +104,23 @@ Wait waitFor(int fd, short events, std::int64_t deadlineMs) {
     }
 }
 
+constexpr std::int64_t DrainPollMs = 5;
+
+// The output queue counts what the driver still holds, not the byte in the
+// UART's shift register and FIFO; a UART that reports its line status tells
+// those apart too.  Devices without one (pseudo-terminals, most USB adapters,
+// whose queue already counts their own buffer) have only the queue.
+bool transmitterEmpty(int fd) {
+#if defined(__linux__) && defined(TIOCSERGETLSR)
+    unsigned int lineStatus = 0;
+    if (::ioctl(fd, TIOCSERGETLSR, &lineStatus) != 0) return true;
+    return (lineStatus & TIOCSER_TEMT) != 0;
+#else
+    (void)fd;
+    return true;
+#endif
+}
+
 void setModemLine(int fd, int line, bool raised) {
     // Pseudo-terminals and some adapters have no modem lines: refusal is fine.
     int bits = line;
@@ -264,6 +281,20 @@ std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> byte
         if (waitFor(device->fd, POLLOUT, deadline) != Wait::Ready) break;
     }
     return done;
+}
+
+bool serialDrain(SerialDevice* device, int waitMs) {
+    // tcdrain would block for as long as the line is held up, perhaps for
+    // ever; watching the output queue with a deadline cannot.
+    const std::int64_t deadline = nowMs() + std::max(waitMs, 0);
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(device->fd, TIOCOUTQ, &queued) != 0) return false;  // EIO: hung up
+        if (queued == 0 && transmitterEmpty(device->fd)) return true;
+        const std::int64_t left = deadline - nowMs();
+        if (left <= 0) return false;
+        ::poll(nullptr, 0, static_cast<int>(std::min<std::int64_t>(left, DrainPollMs)));
+    }
 }
 
 std::size_t serialRead(SerialDevice* device, std::span<std::uint8_t> buffer, int waitMs) {

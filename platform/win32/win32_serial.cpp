@@ -46,8 +46,8 @@ DWORD lineTimeMs(const SerialDevice* device, std::size_t count) {
 //    bytes it took before the cancel are its count.
 //  - A write still pending is not cut short: some drivers complete a write
 //    only once its bytes have left the line, and those bytes are meant to go.
-//    It is awaited for as long as the line needs them, cancelled only if it
-//    is still stuck then, and counts as nothing confirmed within the wait.
+//    It is awaited for as long as the line needs them and counts what it
+//    wrote by then; it is cancelled only if it is still stuck then.
 std::size_t transfer(SerialDevice* device, Direction direction, void* buffer, std::size_t count, int waitMs) {
     if (!device || device->handle == INVALID_HANDLE_VALUE || count == 0) return 0;
     OVERLAPPED completion{};
@@ -74,8 +74,10 @@ std::size_t transfer(SerialDevice* device, Direction direction, void* buffer, st
         } else {
             if (WaitForSingleObject(completion.hEvent, lineTimeMs(device, count)) != WAIT_OBJECT_0)
                 CancelIoEx(device->handle, &completion);
+            // A cancelled write reports the bytes it had passed on before the cancel.
+            moved = 0;
             GetOverlappedResult(device->handle, &completion, &moved, TRUE);
-            result = 0;
+            result = moved;
         }
     }
     CloseHandle(completion.hEvent);
@@ -149,6 +151,24 @@ bool serialPurgeReceive(SerialDevice* device) {
 std::size_t serialWrite(SerialDevice* device, std::span<const std::uint8_t> bytes, int waitMs) {
     // WriteFile takes a const buffer; the cast only meets the shared helper.
     return transfer(device, Direction::Write, const_cast<std::uint8_t*>(bytes.data()), bytes.size(), waitMs);
+}
+
+bool serialDrain(SerialDevice* device, int waitMs) {
+    if (!device || device->handle == INVALID_HANDLE_VALUE) return false;
+    // FlushFileBuffers would wait for as long as the line is held up; the
+    // driver's count of bytes still to send, watched up to a deadline, cannot
+    // hang.  (Reading it also clears the driver's error flags, which nothing
+    // here uses.)
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max(waitMs, 0));
+    for (;;) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(device->handle, &errors, &status)) return false;
+        if (status.cbOutQue == 0) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return false;
+        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 5)));
+    }
 }
 
 std::size_t serialRead(SerialDevice* device, std::span<std::uint8_t> buffer, int waitMs) {

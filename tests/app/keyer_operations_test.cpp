@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -208,12 +212,123 @@ TEST_F(KeyerOperations, ReadWithUser2OnShowLoadsUser2AndKeepsTheRadioButtons) {
     EXPECT_EQ(activeUserSet, UserSet::User2);
 }
 
-TEST_F(KeyerOperations, ReadOfABootloaderOnlyKeyerStillReportsDone) {
+TEST_F(KeyerOperations, ReadOfABootloaderOnlyKeyerFails) {
     attach();
     w->click(TestButton);
-    keyer.enterBootloader();
+    keyer.enterBootloader();  // it answers the echo test, not the dump
+    const auto recordBefore = keyerSettings;
+    w->click(ReadButton);
+    EXPECT_EQ(w->text(OperationStatus), ">Read Fail");
+    EXPECT_EQ(std::memcmp(&keyerSettings, &recordBefore, sizeof recordBefore), 0);
+}
+
+// Every control but the status line: text, check state, list selection.
+std::map<int, std::tuple<std::string, bool, int>> panelState(Window w) {
+    std::map<int, std::tuple<std::string, bool, int>> state;
+    for (const auto& [id, c] : w->controls)
+        if (id != OperationStatus) state[id] = {c.text, c.checked, c.selection};
+    return state;
+}
+
+TEST_F(KeyerOperations, AReadCutShortChangesNothingAndSaysSo) {
+    struct Case {
+        const char* what;
+        std::function<void(KeyerSimulator&)> fault;
+        bool extensionAsked;
+    };
+    const Case cases[] = {
+        {"dump falls silent", [](KeyerSimulator& k) { k.setReplyLength(0x0C, 100); }, false},
+        {"dump hangs up", [](KeyerSimulator& k) { k.setHangUpInReply(0x0C, 100); }, false},
+        {"extension block falls silent", [](KeyerSimulator& k) { k.setReplyLength(0x1A, 5); }, true},
+        {"extension block hangs up", [](KeyerSimulator& k) { k.setHangUpInReply(0x1A, 11); }, true},
+    };
+    attach();
+    giveKeyerARecord();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        keyer.clearFaults();
+        w->click(TestButton);
+        c.fault(keyer);
+        keyer.clearWireLog();
+        const auto recordBefore = keyerSettings;
+        const auto panelBefore = panelState(w);
+        w->click(ReadButton);
+        EXPECT_EQ(w->text(OperationStatus), ">Read Fail");
+        EXPECT_EQ(std::memcmp(&keyerSettings, &recordBefore, sizeof recordBefore), 0);
+        EXPECT_EQ(panelState(w), panelBefore);
+        EXPECT_EQ(sent({0x00, 0x1A}), c.extensionAsked);
+    }
+    // The same keyer, whole again: the record, panel and messages arrive.
+    keyer.clearFaults();
+    w->click(TestButton);
     w->click(ReadButton);
     EXPECT_EQ(w->text(OperationStatus), ">Done");
+    EXPECT_EQ(w->text(MessageEdit1), "CQ CQ");
+}
+
+TEST_F(KeyerOperations, AWriteNotAllSentSaysSo) {
+    struct Case {
+        const char* what;
+        std::function<void()> fault;
+        bool imageSent;
+    };
+    const Case cases[] = {
+        {"line dead before the writes", [&] { keyer.setHangUpInReply(0x18, 1); }, false},
+        {"hang-up in the extension block", [&] { keyer.setHangUpInBlock(0x1B, 6); }, false},
+        {"hang-up in the image", [&] { keyer.setHangUpInBlock(0x0D, 100); }, true},
+        {"writes never confirmed",
+         [] { headless::setSerialPortFaults(3, {.stallWrites = true}); }, false},
+        {"output never leaves the line",
+         [] { headless::setSerialPortFaults(3, {.outputNeverDrains = true}); }, true},
+    };
+    attach();
+    resetToDefaults();
+    loadPanel(w, activeUserSet);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        keyer.clearFaults();
+        headless::setSerialPortFaults(3, {});
+        w->click(TestButton);
+        ASSERT_EQ(w->text(OperationStatus), ">JX OK");
+        c.fault();
+        keyer.clearWireLog();
+        w->click(WriteButton);
+        EXPECT_EQ(w->text(OperationStatus), "Write Fail");
+        EXPECT_EQ(headless::sleeps().back(), 3000);  // after the same settling wait
+        EXPECT_EQ(sent({0x00, 0x0D}), c.imageSent);
+    }
+}
+
+TEST_F(KeyerOperations, WriteWaitsUntilTheImageHasLeftTheLine) {
+    // A device that queues writes and sends them at 1200 baud: the image
+    // needs 2.4 s on the line after its first byte, then the keyer 3 s.
+    headless::setSerialPortFaults(3, {.lineTimeOutput = true});
+    attach();
+    resetToDefaults();
+    loadPanel(w, activeUserSet);
+    w->click(TestButton);
+    keyer.setClock([] { return headless::nowMs(); });
+    w->click(WriteButton);
+    std::int64_t imageQueuedAt = -1;
+    for (const WireChunk& c : keyer.wireLog())
+        if (c.bytes.size() == 288) imageQueuedAt = c.timeMs;
+    ASSERT_GE(imageQueuedAt, 0);
+    EXPECT_EQ(w->text(OperationStatus), "Done");
+    EXPECT_GE(headless::nowMs() - imageQueuedAt, 2400 + 3000);
+}
+
+TEST_F(KeyerOperations, AWriteToALineThatNeverDrainsEndsWithinItsWaits) {
+    headless::setSerialPortFaults(3, {.outputNeverDrains = true});
+    attach();
+    resetToDefaults();
+    loadPanel(w, activeUserSet);
+    w->click(TestButton);
+    const std::int64_t start = headless::nowMs();
+    w->click(WriteButton);
+    // The pause before the purge, the drain's bound for the link check's 9
+    // bytes and the Write's 2 + 12 + 2 + 288, and the settling wait.
+    EXPECT_EQ(headless::nowMs() - start, 100 + drainWaitMs(9 + 14 + 290, 1200) + 3000);
+    EXPECT_EQ(w->text(OperationStatus), "Write Fail");
 }
 
 TEST_F(KeyerOperations, WriteSendsTheExtensionBlockThenTheImageThenWaits) {

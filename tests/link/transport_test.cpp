@@ -150,12 +150,31 @@ TEST_F(Transport, AWriteThatOutlastsItsWaitIsFalseButNotCutShort) {
     EXPECT_EQ(keyer.bytesFromHost().size(), 288u);
 }
 
+TEST_F(Transport, DrainIsBoundedByTheLineTimeOfWhatWasWritten) {
+    EXPECT_EQ(drainWaitMs(288, 1200), 2400 + DrainMarginMs);
+    EXPECT_EQ(drainWaitMs(1, 1200), 9 + DrainMarginMs);  // 8.33 ms, rounded up
+    EXPECT_EQ(drainWaitMs(288, 9600), 300 + DrainMarginMs);
+    headless::attachKeyer(3, keyer);
+    setFaults(3, [](headless::SerialPortFaults& f) { f.lineTimeOutput = true; });
+    ASSERT_EQ(openPort(3), PortOpened);
+    const Bytes image(288, 0x5A);
+    const std::int64_t before = headless::nowMs();
+    EXPECT_TRUE(writeBytes(image));
+    EXPECT_TRUE(drainOutput());
+    EXPECT_EQ(headless::nowMs() - before, 2400);
+    setFaults(3, [](headless::SerialPortFaults& f) { f.outputNeverDrains = true; });
+    EXPECT_TRUE(writeBytes(image));
+    EXPECT_FALSE(drainOutput());
+    EXPECT_EQ(headless::nowMs() - before, 2400 + drainWaitMs(288, 1200));
+}
+
 TEST_F(Transport, TransfersWithoutAPortFail) {
     const Bytes b{1};
     std::array<std::uint8_t, 1> r{};
     EXPECT_FALSE(writeBytes(b));
     EXPECT_FALSE(readBytes(r));
     EXPECT_FALSE(setBaudRate(9600));
+    EXPECT_FALSE(drainOutput());
 }
 
 TEST_F(Transport, ClosingAClosedPortIsHarmless) {

@@ -170,6 +170,45 @@ TEST_F(HeadlessSerial, AGoneKeyerFailsTransfersAtOnce) {
     EXPECT_EQ(serialRead(device, b, 4000), 0u);
 }
 
+TEST_F(HeadlessSerial, DrainWaitsForTheLineTimeOfWhatIsQueued) {
+    headless::attachKeyer(3, keyer);
+    ASSERT_EQ(serialOpen("COM3", &device), SerialOpenStatus::Opened);
+    const Bytes image(288, 0x5A);
+    EXPECT_EQ(serialWrite(device, image, 2000), 288u);
+    EXPECT_TRUE(serialDrain(device, 1));  // a device without line time: gone at once
+    EXPECT_EQ(headless::nowMs(), 0);
+
+    headless::setSerialPortFaults(3, {.lineTimeOutput = true});
+    SerialLineSettings s;
+    s.baudRate = 1200;
+    ASSERT_TRUE(serialSetSettings(device, s));
+    EXPECT_EQ(serialWrite(device, image, 2000), 288u);  // queued at once
+    EXPECT_EQ(headless::nowMs(), 0);
+    EXPECT_FALSE(serialDrain(device, 1000));  // 2400 ms on the line
+    EXPECT_EQ(headless::nowMs(), 1000);
+    EXPECT_TRUE(serialDrain(device, 5000));
+    EXPECT_EQ(headless::nowMs(), 2400);
+
+    headless::setSerialPortFaults(3, {.outputNeverDrains = true});
+    EXPECT_FALSE(serialDrain(device, 700));
+    EXPECT_EQ(headless::nowMs(), 3100);
+    keyer.disconnect();
+    EXPECT_FALSE(serialDrain(device, 700));
+    EXPECT_EQ(headless::nowMs(), 3100);  // a gone device fails at once
+}
+
+TEST_F(HeadlessSerial, BytesSentBeforeTheCableWentStillArrive) {
+    headless::attachKeyer(3, keyer);
+    keyer.setHangUpInReply(0x0C, 100);
+    ASSERT_EQ(serialOpen("COM3", &device), SerialOpenStatus::Opened);
+    const Bytes dump{0x00, 0x0C};
+    EXPECT_EQ(serialWrite(device, dump, 2000), 2u);
+    std::array<std::uint8_t, 288> b{};
+    EXPECT_EQ(serialRead(device, b, 4000), 100u);
+    EXPECT_EQ(headless::nowMs(), 0);  // no wait for bytes that cannot come
+    EXPECT_EQ(serialWrite(device, dump, 2000), 0u);
+}
+
 TEST_F(HeadlessSerial, AnEmptyPortTakesWritesAndNeverAnswers) {
     headless::addSerialPort(2);
     ASSERT_EQ(serialOpen("COM2", &device), SerialOpenStatus::Opened);

@@ -78,6 +78,20 @@ TEST_F(KeyerSimTool, ServesTheKeyerAndSavesItsRecord) {
     EXPECT_NE(first.find("host>keyer   1200: 00 04 55"), std::string::npos) << first;
 }
 
+TEST_F(KeyerSimTool, HangsItsLineUpInTheMiddleOfAReply) {
+    const std::string device = start({"--com", "7", "--hang-up", "0C:100"});
+    ASSERT_TRUE(device.starts_with("/dev/")) << device;
+    SerialDevice* port = nullptr;
+    ASSERT_EQ(serialOpen("COM7", &port), SerialOpenStatus::Opened);
+    const Bytes dump{0x00, 0x0C};
+    ASSERT_EQ(serialWrite(port, dump, 2000), 2u);
+    std::array<std::uint8_t, 288> reply{};
+    EXPECT_EQ(serialRead(port, reply, 10'000), 100u);
+    EXPECT_EQ(serialWrite(port, dump, 2000), 0u);  // the line is gone
+    serialClose(port);
+    EXPECT_EQ(stop(), 0);
+}
+
 TEST_F(KeyerSimTool, RefusesABadRecordFile) {
     writeWholeFile(dir / "short.eep", Bytes(299));
     const std::string line = start({"--record", (dir / "short.eep").string()});

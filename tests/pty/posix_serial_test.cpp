@@ -162,6 +162,19 @@ TEST_F(PosixSerial, AHungUpLineEndsTransfersAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
 
+TEST_F(PosixSerial, DrainEndsAtOnceOnATerminalAndFailsOnAHungUpLine) {
+    serve();
+    ASSERT_EQ(serialOpen("COM7", &device), SerialOpenStatus::Opened);
+    const Bytes image(288, 0x5A);
+    ASSERT_EQ(serialWrite(device, image, 2000), 288u);
+    // A pseudo-terminal passes bytes on as they are written: nothing queued.
+    EXPECT_TRUE(serialDrain(device, 60'000));
+    server->hangUp();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(serialDrain(device, 60'000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));  // no hang
+}
+
 TEST_F(PosixSerial, SpeedChangeReachesTheKeyer) {
     serve();
     ASSERT_EQ(openPort(Port), PortOpened);

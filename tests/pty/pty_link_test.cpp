@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -68,6 +69,40 @@ TEST_F(PtyLink, AFullReadAndWrite) {
     const auto written = onKeyer([](KeyerSimulator& k) { return k.record(); });
     EXPECT_EQ(written[3], 55);
     EXPECT_TRUE(std::equal(recordBytes().begin(), recordBytes().end(), written.begin()));
+}
+
+TEST_F(PtyLink, AReadCutShortBySilenceOrAHangUpChangesNothing) {
+    std::iota(keyer.record().begin(), keyer.record().end(), std::uint8_t{1});
+    serve();
+    w->click(TestButton);
+    ASSERT_EQ(w->text(OperationStatus), ">JX OK");
+    const auto recordBefore = keyerSettings;
+    const std::string weightBefore = w->text(WeightEdit);
+
+    server->withKeyer([](KeyerSimulator& k) { k.setReplyLength(0x1A, 5); });  // falls silent
+    w->click(ReadButton);
+    EXPECT_EQ(w->text(OperationStatus), ">Read Fail");
+    EXPECT_EQ(std::memcmp(&keyerSettings, &recordBefore, sizeof recordBefore), 0);
+
+    server->withKeyer([](KeyerSimulator& k) { k.setHangUpInReply(0x0C, 100); });
+    w->click(ReadButton);
+    EXPECT_EQ(w->text(OperationStatus), ">Read Fail");
+    EXPECT_EQ(std::memcmp(&keyerSettings, &recordBefore, sizeof recordBefore), 0);
+    EXPECT_EQ(w->text(WeightEdit), weightBefore);
+}
+
+TEST_F(PtyLink, AWriteToALineThatHungUpFails) {
+    serve();
+    resetToDefaults();
+    loadPanel(w, activeUserSet);
+    w->click(TestButton);
+    ASSERT_EQ(w->text(OperationStatus), ">JX OK");
+    const auto recordBefore = onKeyer([](KeyerSimulator& k) { return k.record(); });
+    // The line goes right after the last reply of the Write's link check.
+    server->withKeyer([](KeyerSimulator& k) { k.setHangUpInReply(0x18, 1); });
+    w->click(WriteButton);
+    EXPECT_EQ(w->text(OperationStatus), "Write Fail");
+    EXPECT_EQ(onKeyer([](KeyerSimulator& k) { return k.record(); }), recordBefore);
 }
 
 TEST_F(PtyLink, APortHeldByAnotherOpenFailsToOpen) {

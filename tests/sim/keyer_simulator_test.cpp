@@ -190,6 +190,26 @@ TEST(KeyerSimulator, ShortReplyAndChosenByte) {
     EXPECT_EQ(ask(keyer, {0x00, 0x1A}).size(), 12u);
 }
 
+TEST(KeyerSimulator, HangUpFaultsPullTheCableInTheMiddleOfATransfer) {
+    KeyerSimulator reply;
+    reply.setHangUpInReply(0x0C, 100);
+    EXPECT_EQ(ask(reply, {0x00, 0x0C}).size(), 100u);
+    EXPECT_FALSE(reply.connected());
+    EXPECT_TRUE(reply.hungUpByFault());
+
+    KeyerSimulator block;
+    block.setHangUpInBlock(0x1B, 6);
+    const auto recordBefore = block.record();
+    Bytes write{0x00, 0x1B};
+    write.resize(14, 0x77);
+    EXPECT_TRUE(ask(block, write).empty());
+    EXPECT_EQ(block.record(), recordBefore);  // a block cut short is never stored
+    EXPECT_TRUE(block.hungUpByFault());
+    block.clearFaults();
+    EXPECT_FALSE(block.hungUpByFault());
+    EXPECT_EQ(ask(block, {0x00, 0x1A}).size(), 12u);
+}
+
 TEST(KeyerSimulator, DisconnectedKeyerNeitherHearsNorSpeaks) {
     KeyerSimulator keyer;
     keyer.disconnect();

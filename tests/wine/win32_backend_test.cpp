@@ -576,6 +576,12 @@ TEST_F(Win32SerialEcho, PurgeDiscardsWhatHasArrivedUnread) {
     EXPECT_EQ(serialRead(device, got, 300), 0u);
 }
 
+TEST_F(Win32SerialEcho, DrainReturnsOnceTheOutputHasGone) {
+    const std::vector<std::uint8_t> block(288, 0x5A);
+    EXPECT_EQ(serialWrite(device, block, 2000), block.size());
+    EXPECT_TRUE(serialDrain(device, 5000));
+}
+
 TEST_F(Win32SerialEcho, TheOpenPortIsExclusiveToItsOwner) {
     // Wine does not refuse a second open of a port (Windows does), so only
     // what both agree on is checked: the probe still counts the port as there.
@@ -586,7 +592,7 @@ TEST_F(Win32SerialEcho, TheOpenPortIsExclusiveToItsOwner) {
 }
 
 // The runner maps this port to a pseudo-terminal that never reads.
-TEST(Win32SerialDeaf, AWriteThatCannotLeaveEndsAfterItsLineTimeAndCountsAsNothing) {
+TEST(Win32SerialDeaf, AWriteThatCannotLeaveEndsAfterItsLineTimeAndCountsShort) {
     const char* port = std::getenv("KEYER_DEAF_PORT");
     if (!port) GTEST_SKIP() << "KEYER_DEAF_PORT names no deaf COM port";
     SerialDevice* device = nullptr;
@@ -596,9 +602,10 @@ TEST(Win32SerialDeaf, AWriteThatCannotLeaveEndsAfterItsLineTimeAndCountsAsNothin
     line.baudRate = 115200;  // a line time of a few seconds for what follows
     ASSERT_TRUE(serialSetSettings(device, line));
     // Far more than the terminal holds: the write stays pending past its wait,
-    // is given up after the line time, and the call returns.
+    // is given up after the line time, and the call returns with the count
+    // the terminal took before the cancel.
     const std::vector<std::uint8_t> flood(24 * 1024, 0x5A);
-    EXPECT_EQ(serialWrite(device, flood, 300), 0u);
+    EXPECT_LT(serialWrite(device, flood, 300), flood.size());
     serialClose(device);
 }
 

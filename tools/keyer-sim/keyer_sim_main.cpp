@@ -44,6 +44,11 @@ const char* const usage =
     "  --short-reply CODE:LEN   cut replies to command CODE (hex) to LEN bytes\n"
     "  --reply CODE:BYTE     answer the one-byte query CODE (hex) with BYTE (hex)\n"
     "  --garbage-echo BYTE   answer the echo test with BYTE (hex)\n"
+    "  --hang-up CODE:LEN    hang the line up right after LEN bytes of the reply\n"
+    "                        to command CODE (hex), e.g. 0C:100 in the middle of\n"
+    "                        the memory dump, 18:1 at the end of the link check\n"
+    "  --hang-up-in-block CODE:LEN   hang the line up once LEN bytes of the data\n"
+    "                        block of command CODE (hex: 0D image, 1B extension) came in\n"
     "SIGUSR1 pulls the cable: the line hangs up and the keyer goes silent.\n"
     "Stops on SIGINT or SIGTERM, removing the link it made.\n";
 
@@ -84,7 +89,7 @@ int main(int argc, char** argv) {
     long minorByte = -1;
     std::string linkPath, recordIn, recordOut, logPath;
     bool pace = false, silent = false;
-    std::vector<std::pair<std::uint8_t, long>> shortReplies, queryReplies;
+    std::vector<std::pair<std::uint8_t, long>> shortReplies, queryReplies, replyHangUps, blockHangUps;
 
     std::vector<std::string_view> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -136,6 +141,10 @@ int main(int argc, char** argv) {
             shortReplies.emplace_back(code, n);
         } else if (a == "--reply" && value(v) && parsePair(v, 16, 255, code, n)) {
             queryReplies.emplace_back(code, n);
+        } else if (a == "--hang-up" && value(v) && parsePair(v, 10, 288, code, n)) {
+            replyHangUps.emplace_back(code, n);
+        } else if (a == "--hang-up-in-block" && value(v) && parsePair(v, 10, 288, code, n)) {
+            blockHangUps.emplace_back(code, n);
         } else if (a == "--garbage-echo" && value(v) && parseNumber(v, 16, 255, n)) {
             queryReplies.emplace_back(0x04, n);
         } else {
@@ -163,6 +172,8 @@ int main(int argc, char** argv) {
     keyer.setSilent(silent);
     for (auto [c, len] : shortReplies) keyer.setReplyLength(c, static_cast<std::size_t>(len));
     for (auto [c, b] : queryReplies) keyer.setQueryReply(c, static_cast<std::uint8_t>(b));
+    for (auto [c, len] : replyHangUps) keyer.setHangUpInReply(c, static_cast<std::size_t>(len));
+    for (auto [c, len] : blockHangUps) keyer.setHangUpInBlock(c, static_cast<std::size_t>(len));
 
     // Signals are taken by sigwait below, never by the serving thread.
     sigset_t stopSignals;
