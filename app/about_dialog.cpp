@@ -16,11 +16,14 @@ std::string versionLine() {
 
 std::string operatingSystemLine() { return "Operating System is " + std::string(operatingSystemName()); }
 
+std::string helpLine() { return "For Help: " + std::string(operatingGuideLocation()); }
+
 bool aboutDialogProc(Window dialog, const DialogMessage& message) {
     switch (message.event) {
         case DialogEvent::Init:
             setControlText(dialog, about::VersionLine, versionLine());
             setControlText(dialog, about::SystemLine, operatingSystemLine());
+            setControlText(dialog, about::HelpLine, helpLine());
             setChecked(dialog, about::VerboseCheck, verboseMode);
             return true;
         case DialogEvent::Command:

@@ -13,6 +13,8 @@ inline constexpr const char* ProgramVersion = "5.0";
 std::string versionLine();
 // "Operating System is " and the system the program was built for.
 std::string operatingSystemLine();
+// "For Help: " and where this build puts the operating guide.
+std::string helpLine();
 
 // Ends with 1 after OK (or Enter), 0 after the close box.
 bool aboutDialogProc(Window dialog, const DialogMessage& message);

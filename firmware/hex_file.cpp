@@ -43,6 +43,14 @@ void report(const ProgressSink& progress, int position) {
     if (progress) progress(position);
 }
 
+// Whether the bytes of a data line that starts at word (below the image's
+// end) reach beyond word 0x1FFF.  An odd byte address starts in the high
+// byte of its word.
+bool lineRunsPastTheImage(unsigned word, const HexLine& line) {
+    const unsigned bytesLeft = 2u * (ImageWordCount - word);
+    return (line.address & 1u) + line.count > bytesLeft;
+}
+
 // The body of a load into an image that is already blank.
 int readHexStream(FirmwareImage& image, const ProgressSink& progress, std::FILE* stream) {
     // Type 04 lines move later data by 0x8000 words when their second byte is odd.
@@ -67,9 +75,18 @@ int readHexStream(FirmwareImage& image, const ProgressSink& progress, std::FILE*
         switch (line.type) {
             case HexData: {
                 const unsigned word = (line.address / 2u + extendedWordOffset) & 0xFFFFu;
-                // Data the image cannot hold fails the whole load rather than
-                // leaving an image that looks good but lacks part of the file.
-                if (word >= ImageWordCount || line.count > ImageRecordDataBytes) return FileDataOutsideImage;
+                // More than one record's worth on a line cannot be placed.
+                if (line.count > ImageRecordDataBytes) return FileDataOutsideImage;
+                // Words from 0x2000 up are the chip's ID locations (0x2000-0x2003),
+                // configuration word (0x2007) and EEPROM data (0x2100 on), which
+                // the tool chains write into every image file.  The bootloader
+                // programs none of them, so such lines are skipped: they put
+                // nothing in the image and are not counted as data lines.
+                if (word >= ImageWordCount) break;
+                // A line that starts in program memory but runs past its end
+                // fails the whole load rather than leaving an image that looks
+                // good but lacks part of the file.
+                if (lineRunsPastTheImage(word, line)) return FileDataOutsideImage;
                 const std::size_t r = word / WordsPerRecord;
                 // The line's data fills its record from the first word on, and the
                 // record takes the line's own word address, wherever that falls.

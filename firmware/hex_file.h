@@ -33,14 +33,16 @@ enum HexRecordType : std::uint8_t {
 bool parseHexLine(std::string_view text, HexLine& line);
 
 // Results of loadFirmwareFile below zero; zero or more is the count of data
-// lines read.
+// lines that put data into the image.  Data lines at word addresses 0x2000
+// and above (ID locations, configuration word, EEPROM data) are skipped and
+// not counted.
 enum FirmwareFileResult : int {
     FileNoPath = -1,
     FileOpenFailed = -2,
     FileEndedEarly = -3,       // end of file or a read error before the end-of-file line
     FileBadLine = -4,          // a line failed parseHexLine, or an address record without its bytes
     FileBadRecordType = -5,    // a record type other than 00, 01, 02, 04
-    FileDataOutsideImage = -6, // data beyond word 0x1FFF or more than one record's 16 bytes on a line
+    FileDataOutsideImage = -6, // a line that starts below word 0x2000 and runs past 0x1FFF, or more than one record's 16 bytes on a line
 };
 
 // Told the loader's position as it reads (0 to 100 fills the progress bar;

@@ -16,3 +16,14 @@ constexpr std::string_view operatingSystemName() {
     return "a POSIX system";
 #endif
 }
+
+// Where this build puts the operator's guide: beside the program in the
+// Windows ZIP; in the system's documentation folder, where the Linux
+// package installs it, elsewhere.
+constexpr std::string_view operatingGuideLocation() {
+#if defined(_WIN32)
+    return "docs\\operating-guide.md beside the program";
+#else
+    return "/usr/share/doc/keyer-tools/operating-guide.md";
+#endif
+}

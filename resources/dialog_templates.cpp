@@ -162,7 +162,7 @@ constexpr std::array<ControlTemplate, 7> uploaderControls{{
 constexpr std::array<ControlTemplate, 5> aboutControls{{
     {4030, K::Static, "", {8, 8, 248, 8}, AlignCenter},
     {4042, K::Static, "", {8, 24, 248, 8}, AlignCenter},
-    {4096, K::Static, "For Help: docs/operating-guide.md beside the program", {8, 44, 248, 12},
+    {4096, K::Static, "For Help: ", {8, 44, 248, 12},
      AlignCenter | VCenter},
     {1, K::PushButton, "OK", {104, 64, 45, 15}, ButtonStyle},
     {4048, K::CheckBox, "Verbose Mode", {176, 64, 72, 10}, CheckStyle},

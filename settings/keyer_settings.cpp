@@ -26,14 +26,6 @@ UserExtension& userExtension(UserSet set) {
     return set == UserSet::User1 ? keyerSettings.user1Ext : keyerSettings.user2Ext;
 }
 
-namespace {
-// Iambic B, speeds 15, sidetone code 78 (801 Hz), weight 50, pot 5 to 35,
-// paddle sample 50, ratio 50, "Port1, ST, PTT" with hang "1.0 Word".
-constexpr UserSettings DefaultUserSettings{0x00, 15, 78, 50, 0, 0, 5, 30, 0, 0, 0, 50, 50, 0x07, 0x00, 15};
-// No flags, RTTY off, sidetone volume 10, serial number 1.
-constexpr UserExtension DefaultUserExtension{0x00, 0x00, 0x00, 10, 0x00, 0x00};
-}  // namespace
-
 void resetToDefaults() {
     keyerSettings.user1 = DefaultUserSettings;
     keyerSettings.user2 = DefaultUserSettings;

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <span>
+
+#include "settings/message_codec.h"
 
 struct UserSettings {
     std::uint8_t modeReg;
@@ -68,6 +71,23 @@ std::span<std::uint8_t, ExtensionBlockSize> extensionBlock();
 
 UserSettings& userSettings(UserSet set);
 UserExtension& userExtension(UserSet set);
+
+// What "Reset to Defaults" writes into each user set: Iambic B, speeds 15,
+// sidetone code 78 (801 Hz), weight 50, pot 5 to 35, paddle sample 50,
+// ratio 50, "Port1, ST, PTT" with hang "1.0 Word".
+inline constexpr UserSettings DefaultUserSettings{0x00, 15, 78, 50, 0, 0, 5, 30, 0, 0, 0, 50, 50, 0x07, 0x00, 15};
+// ... and into each extension block: no flags, RTTY off, sidetone volume 10,
+// serial number 1.
+inline constexpr UserExtension DefaultUserExtension{0x00, 0x00, 0x00, 10, 0x00, 0x00};
+
+// The record of a keyer fresh from the factory: both user sets and both
+// extension blocks at their defaults, and an empty message memory (every
+// slot empty, the end pointer at the first text byte, the text area 0).
+constexpr std::array<std::uint8_t, RecordSize> factoryRecord() {
+    KeyerSettings record{DefaultUserSettings, DefaultUserSettings, {}, DefaultUserExtension, DefaultUserExtension};
+    record.messageArea[MessageEndOffset] = static_cast<std::uint8_t>(MessageTextOffset);
+    return std::bit_cast<std::array<std::uint8_t, RecordSize>>(record);
+}
 
 // Writes the default values into both user sets and both extension blocks;
 // the message area is left alone.

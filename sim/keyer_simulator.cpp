@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/keyer_settings.h"
+
 namespace {
 // The keyer's host command codes, each after the prefix byte 0x00.
 constexpr std::uint8_t Prefix = 0x00;
@@ -22,7 +24,12 @@ constexpr std::uint8_t BootloaderKey = 0x9B;     // parameter that makes the fir
 constexpr std::uint8_t BootloaderEcho = 0xAA;    // the bootloader's answer to the echo test
 }  // namespace
 
-KeyerSimulator::KeyerSimulator(KeyerIdentity identity) : identity_(identity) {
+static_assert(SimRecordSize == RecordSize && SimImageSize == MemoryImageSize && SimExtensionSize == ExtensionBlockSize);
+
+// A keyer leaves the factory with the settings that "Reset to Defaults"
+// writes and no messages, so the first Read shows a record that a Write
+// takes back unchanged.
+KeyerSimulator::KeyerSimulator(KeyerIdentity identity) : identity_(identity), record_(factoryRecord()) {
     keyerBaud_ = identity_.firmwareBaud;
     mode_ = identity_.firmwarePresent ? Mode::Firmware : Mode::Bootloader;
 }

@@ -86,6 +86,8 @@ public:
     void setBootloaderHandler(BootloaderHandler handler) { bootloader_ = std::move(handler); }
 
     KeyerIdentity& identity() { return identity_; }
+    // The 300 bytes the keyer holds: at first those of a factory-fresh keyer
+    // (the default user sets and extension block, an empty message memory).
     const KeyerIdentity& identity() const { return identity_; }
     std::array<std::uint8_t, SimRecordSize>& record() { return record_; }
     const std::array<std::uint8_t, SimRecordSize>& record() const { return record_; }

@@ -31,11 +31,12 @@ bool chooseFile(Window owner, const FileDialogSpec& request, std::string& path, 
     Fl_Native_File_Chooser chooser(save ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
                                         : Fl_Native_File_Chooser::BROWSE_FILE);
     if (!request.title.empty()) chooser.title(request.title.c_str());
-    const std::string filter = fltk_backend::chooserFilter(request.filters);
+    const fltk_backend::ChooserFilterList offered =
+        fltk_backend::chooserFilterList(request.filters, request.initialFilter, !save);
+    const std::string filter = fltk_backend::chooserFilter(offered.filters);
     if (!filter.empty()) {
         chooser.filter(filter.c_str());
-        if (request.initialFilter >= 1 && request.initialFilter <= static_cast<int>(request.filters.size()))
-            chooser.filter_value(request.initialFilter - 1);
+        if (offered.initialIndex >= 0) chooser.filter_value(offered.initialIndex);
     }
     const std::string folder = startFolder();
     if (!folder.empty()) chooser.directory(folder.c_str());

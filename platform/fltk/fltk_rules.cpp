@@ -1,5 +1,7 @@
 #include "platform/fltk/fltk_rules.h"
 
+#include "platform/system_info.h"
+
 #include <FL/Enumerations.H>
 
 #include <cmath>
@@ -265,6 +267,31 @@ std::string chooserFilter(const std::vector<FileFilter>& filters) {
     return out;
 }
 
+namespace {
+bool takesEveryFile(const FileFilter& filter) {
+    std::string current;
+    for (char c : filter.pattern + ";") {
+        if (c != ';') {
+            current.push_back(c);
+            continue;
+        }
+        if (current == "*" || current == "*.*") return true;
+        current.clear();
+    }
+    return false;
+}
+}  // namespace
+
+ChooserFilterList chooserFilterList(const std::vector<FileFilter>& filters, int initialFilter, bool openDialog) {
+    ChooserFilterList list;
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        if (openDialog && takesEveryFile(filters[i])) continue;
+        if (static_cast<int>(i) + 1 == initialFilter) list.initialIndex = static_cast<int>(list.filters.size());
+        list.filters.push_back(filters[i]);
+    }
+    return list;
+}
+
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return {};
@@ -281,6 +308,46 @@ std::string withDefaultExtension(const std::string& path, const std::string& ext
 
 bool usableAsInitialName(std::string_view name) {
     return !name.empty() && name.find_first_of("*?") == std::string_view::npos;
+}
+
+CommandLineAnswer answerCommandLine(const std::vector<std::string_view>& args, std::string_view version) {
+    CommandLineAnswer answer;
+    bool help = false, showVersion = false;
+    for (std::string_view arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            help = true;
+        } else if (arg == "--version") {
+            showVersion = true;
+        } else {
+            answer.runProgram = false;
+            answer.exitCode = 2;
+            answer.err = std::string("keyer-tools: ") + (arg.starts_with('-') ? "unknown option " : "unexpected argument ") +
+                         std::string(arg) + "\nTry 'keyer-tools --help'.\n";
+            return answer;
+        }
+    }
+    if (help) {
+        answer.runProgram = false;
+        answer.out = std::string(
+                         "usage: keyer-tools [--help | --version]\n"
+                         "Configures the keyer over a serial line in one window: read, edit and write its\n"
+                         "settings and messages, settings files, RTTY setup, firmware updates.\n"
+                         "Without options it opens that window (it needs an X display).\n"
+                         "\n"
+                         "  --help      show this text and exit\n"
+                         "  --version   show the program's version and exit\n"
+                         "\n"
+                         "COMn is $XDG_CONFIG_HOME/keyer-tools/ports/comN (a link to any device) when it\n"
+                         "exists, else COM1-10 /dev/ttyS0-9, COM11-30 /dev/ttyUSB0-19, COM31-50\n"
+                         "/dev/ttyACM0-19.  The COM port setting is kept in\n"
+                         "$XDG_CONFIG_HOME/keyer-tools/keyer-tools.cfg (~/.config without XDG_CONFIG_HOME).\n"
+                         "Operating guide: ") +
+                     std::string(operatingGuideLocation()) + "\n";
+    } else if (showVersion) {
+        answer.runProgram = false;
+        answer.out = "keyer-tools " + std::string(version) + "\n";
+    }
+    return answer;
 }
 
 std::string xdgConfigFile(const char* xdgConfigHome, const char* home) {

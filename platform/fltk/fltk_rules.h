@@ -111,11 +111,32 @@ std::vector<unsigned> typedCharacters(int key, int state, std::string_view event
 // file and several patterns "a;b" become "{a,b}".  The chooser adds the
 // pattern to the description, so a description's own "(*.x)" is left out.
 std::string chooserFilter(const std::vector<FileFilter>& filters);
+
+// The filters a chooser is given, and which of them (from 0) it selects at
+// first; -1 leaves that to the chooser.  Both open choosers (GTK's and
+// FLTK's own) add their own "All Files (*)" entry, so there a filter that
+// takes every file ("*" or "*.*") is left out and every file is offered once.
+struct ChooserFilterList {
+    std::vector<FileFilter> filters;
+    int initialIndex = -1;
+};
+ChooserFilterList chooserFilterList(const std::vector<FileFilter>& filters, int initialFilter, bool openDialog);
 std::string withDefaultExtension(const std::string& path, const std::string& extension);
 // A name with wildcards is a filter on Windows, not a name to propose.
 bool usableAsInitialName(std::string_view name);
 // The folder part of a path ("/" for a file at the root, empty for a bare name).
 std::string folderOf(const std::string& path);
+
+// The command line of the Linux program, which takes no arguments but
+// answers --help and --version (before any display is opened).  runProgram
+// false: print out and err and end with exitCode (2 for anything unknown).
+struct CommandLineAnswer {
+    bool runProgram = true;
+    int exitCode = 0;
+    std::string out;
+    std::string err;
+};
+CommandLineAnswer answerCommandLine(const std::vector<std::string_view>& args, std::string_view version);
 
 // The configuration file under the XDG configuration folder:
 // $XDG_CONFIG_HOME (when absolute) or ~/.config, then keyer-tools/keyer-tools.cfg.

@@ -146,6 +146,39 @@ TEST_F(FirmwareUpdate, FramesGoOutAt9600AndRepliesComeBackAt9600) {
     EXPECT_EQ(headless::serialLineSettings(Port)->baudRate, 1200u) << "the Test after the dialog reopened at 1200";
 }
 
+TEST_F(FirmwareUpdate, IdConfigurationAndEepromLinesChangeNoFrame) {
+    plugIn();
+    Window w = testedMainWindow();
+    const std::string plain = imageFile(0x20, 0x36);
+    const auto vendor = tempDir / "vendor.bin";
+    hexw::writeText(vendor, hexw::toolChainFileOf(program));
+
+    // The load message and every frame on the wire, for one upload.
+    const auto upload = [&](const std::string& path, std::string& loaded) {
+        keyer->clearWireLog();
+        fwUpdate(w, [&](Window u) {
+            headless::answerFileDialog(path);
+            u->click(uploader::LoadButton);
+            loaded = u->text(uploader::StatusLine);
+            u->click(uploader::ProgramButton);
+            runUntilResult(u);
+        });
+        std::vector<Bytes> frames;
+        for (const WireChunk& c : keyer->wireLog())
+            if (c.direction == WireDirection::HostToKeyer && c.bytes.size() == 20) frames.push_back(c.bytes);
+        return frames;
+    };
+    std::string plainLoaded, vendorLoaded;
+    const std::vector<Bytes> plainFrames = upload(plain, plainLoaded);
+    const std::vector<Bytes> vendorFrames = upload(vendor.string(), vendorLoaded);
+    EXPECT_EQ(plainLoaded, "JX PIKE Version: 32.04 Loaded, 956 Records");
+    EXPECT_EQ(vendorLoaded, plainLoaded);
+    EXPECT_EQ(plainFrames.size(), 956u);
+    EXPECT_EQ(vendorFrames, plainFrames);
+    EXPECT_EQ(w->text(mainwin::InterfaceStatus), "JX F/W revision 32.04");
+    expectKeyerHoldsTheImage();
+}
+
 TEST_F(FirmwareUpdate, LynxImageIntoALynxKeyer) {
     KeyerIdentity lynx;
     lynx.icType = 4;

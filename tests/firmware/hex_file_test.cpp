@@ -164,14 +164,18 @@ TEST_F(LoadFirmwareFile, OtherRecordTypesFail) {
     EXPECT_EQ(load(hexw::line(0, 0x06, {}) + "\n" + hexw::EndOfFile + "\n"), FileBadRecordType);
 }
 
-TEST_F(LoadFirmwareFile, OddUpperAddressMovesLaterDataOutOfTheImage) {
-    // Words from 0x8000 on are beyond the keyer's memory: the load fails.
-    EXPECT_EQ(load(hexw::line(0, 0x04, {0x00, 0x01}) + "\n" + hexw::line(0x0010, 0, {1, 2}) + "\n" +
-                   hexw::EndOfFile + "\n"),
-              FileDataOutsideImage);
-    EXPECT_EQ(load(hexw::line(0, 0x04, {0x00, 0x03}) + "\n" + hexw::line(0x0010, 0, {1, 2}) + "\n" +
-                   hexw::EndOfFile + "\n"),
-              FileDataOutsideImage);
+TEST_F(LoadFirmwareFile, OddUpperAddressMovesLaterDataPastTheImageWhereItIsSkipped) {
+    // Words from 0x8000 on are beyond the keyer's program memory: the lines
+    // put nothing into the image and are not counted.
+    for (std::uint8_t upper : std::vector<std::uint8_t>{0x01, 0x03}) {
+        EXPECT_EQ(load(hexw::line(0, 0x04, {0x00, upper}) + "\n" + hexw::line(0x0010, 0, {1, 2}) + "\n" +
+                       hexw::line(0, 0x04, {0x00, 0x00}) + "\n" + hexw::line(0x0020, 0, {3, 4}) + "\n" +
+                       hexw::EndOfFile + "\n"),
+                  1)
+            << int{upper};
+        EXPECT_EQ(recordWord(image[1], 0), 0x3FFF);
+        EXPECT_EQ(recordWord(image[2], 0), 0x0403);
+    }
 }
 
 TEST_F(LoadFirmwareFile, EvenUpperAddressLeavesLaterDataWhereItIs) {
@@ -235,14 +239,37 @@ TEST_F(LoadFirmwareFile, EachLoadStartsFromABlankImage) {
     EXPECT_EQ(recordWord(image[500], 0), 0x3FFF);
 }
 
-TEST_F(LoadFirmwareFile, DataBeyondTheLastWordFails) {
+TEST_F(LoadFirmwareFile, DataFromWord0x2000OnIsSkippedUncounted) {
     // Byte address 0x3FF0 is word 0x1FF8, record 1023: the last one there is.
     const std::vector<std::uint8_t> data(16, 0x42);
     EXPECT_EQ(load(hexw::line(0x3FF0, 0, data) + "\n" + hexw::EndOfFile + "\n"), 1);
     EXPECT_EQ(recordWord(image[1023], 7), 0x4242);
-    EXPECT_EQ(load(hexw::line(0x4000, 0, {1, 2}) + "\n" + hexw::EndOfFile + "\n"), FileDataOutsideImage);
-    EXPECT_EQ(load(hexw::line(0xFFFE, 0, {}) + "\n" + hexw::EndOfFile + "\n"), FileDataOutsideImage)
-        << "even a line without data would re-address a record past the end";
+    FirmwareImage blank{};
+    blankImage(blank);
+    for (std::uint16_t address : std::vector<std::uint16_t>{0x4000, 0x400E, 0x4200, 0xFFFE}) {
+        EXPECT_EQ(load(hexw::line(address, 0, {1, 2}) + "\n" + hexw::EndOfFile + "\n"), 0) << address;
+        EXPECT_EQ(image, blank) << address;
+    }
+    EXPECT_EQ(load(hexw::line(0xFFFE, 0, {}) + "\n" + hexw::EndOfFile + "\n"), 0)
+        << "a line without data there re-addresses no record";
+    EXPECT_EQ(image, blank);
+}
+
+TEST_F(LoadFirmwareFile, LineRunningPastTheLastWordFails) {
+    // Word 0x1FF9 and eight words after it would reach word 0x2000.
+    EXPECT_EQ(load(hexw::line(0x3FF2, 0, std::vector<std::uint8_t>(16, 1)) + "\n" + hexw::EndOfFile + "\n"),
+              FileDataOutsideImage);
+    EXPECT_EQ(load(hexw::line(0x3FFE, 0, {1, 2, 3}) + "\n" + hexw::EndOfFile + "\n"), FileDataOutsideImage);
+    EXPECT_EQ(load(hexw::line(0x3FFF, 0, {1, 2}) + "\n" + hexw::EndOfFile + "\n"), FileDataOutsideImage);
+    EXPECT_EQ(load(hexw::line(0x3FFE, 0, {1, 2}) + "\n" + hexw::EndOfFile + "\n"), 1) << "ends on the last word";
+}
+
+TEST_F(LoadFirmwareFile, ToolChainFileWithIdConfigurationAndEepromLoadsLikeTheProgramAlone) {
+    const std::vector<std::uint8_t> program = hexw::imageBytes(0x1F, 0x35);
+    ASSERT_EQ(load(hexw::fileOf(program)), 956);
+    const FirmwareImage alone = image;
+    EXPECT_EQ(load(hexw::toolChainFileOf(program)), 956) << "the skipped lines are not counted";
+    EXPECT_EQ(image, alone);
 }
 
 TEST_F(LoadFirmwareFile, MoreThanOneRecordOnALineFails) {

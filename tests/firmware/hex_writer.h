@@ -47,6 +47,18 @@ inline std::string fileOf(const std::vector<std::uint8_t>& bytes) {
     return text + EndOfFile + "\n";
 }
 
+// The same program as the chips' tool chains write it: an upper address
+// line first, and after the program the ID locations (words 0x2000-0x2003),
+// the configuration word (0x2007) and EEPROM data (0x2100 on), none of which
+// the bootloader programs.
+inline std::string toolChainFileOf(const std::vector<std::uint8_t>& bytes) {
+    const std::string program = fileOf(bytes);
+    return line(0, 0x04, {0x00, 0x00}) + "\n" + program.substr(0, program.size() - EndOfFile.size() - 1) +
+           line(0x4000, 0x00, {1, 0, 2, 0, 3, 0, 4, 0}) + "\n" + ":02400E00723FFF\n" +
+           line(0x4200, 0x00, std::vector<std::uint8_t>(16, 0x5A)) + "\n" + line(0x4210, 0x00, {0x00, 0x11}) +
+           "\n" + EndOfFile + "\n";
+}
+
 // The program bytes of the records 0 to count-1 of an image, in file order.
 inline std::vector<std::uint8_t> programBytes(const FirmwareImage& image, std::size_t count = ImageRecordCount) {
     std::vector<std::uint8_t> bytes;

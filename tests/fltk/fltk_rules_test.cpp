@@ -240,6 +240,51 @@ TEST(FileChooser, FiltersInTheChoosersForm) {
     EXPECT_EQ(folderOf("keyer.eep"), "");
 }
 
+TEST(FileChooser, OpenChoosersOfferEveryFileOnceTheirOwnWay) {
+    const std::vector<FileFilter> firmware{{"All files", "*.*"}, {"Bin Files", "*.bin"}};
+    const ChooserFilterList open = chooserFilterList(firmware, 2, true);
+    ASSERT_EQ(open.filters.size(), 1u);
+    EXPECT_EQ(open.filters[0].description, "Bin Files");
+    EXPECT_EQ(open.initialIndex, 0) << "\"Bin Files\" stays the one selected at first";
+    EXPECT_EQ(chooserFilterList(firmware, 1, true).initialIndex, -1) << "the chooser's own entry was meant";
+
+    const std::vector<FileFilter> settings{{"Settings Files (*.eep)", "*.eep"}, {"All Documents (*.*)", "*.*"}};
+    EXPECT_EQ(chooserFilterList(settings, 1, true).filters.size(), 1u);
+    EXPECT_EQ(chooserFilterList({{"Any", "*.hex;*"}}, 1, true).filters.size(), 0u);
+    // A save chooser adds no entry of its own: every filter is kept.
+    const ChooserFilterList save = chooserFilterList(settings, 2, false);
+    EXPECT_EQ(save.filters.size(), 2u);
+    EXPECT_EQ(save.initialIndex, 1);
+}
+
+TEST(CommandLine, HelpAndVersionAreAnsweredWithoutTheWindow) {
+    const CommandLineAnswer none = answerCommandLine({}, "5.0");
+    EXPECT_TRUE(none.runProgram);
+
+    const CommandLineAnswer version = answerCommandLine({"--version"}, "5.0");
+    EXPECT_FALSE(version.runProgram);
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "keyer-tools 5.0\n");
+    EXPECT_EQ(version.err, "");
+
+    for (std::string_view h : {"--help", "-h"}) {
+        const CommandLineAnswer help = answerCommandLine({h, "--version"}, "5.0");
+        EXPECT_FALSE(help.runProgram);
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_EQ(help.out.rfind("usage: keyer-tools [--help | --version]\n", 0), 0u) << help.out;
+        EXPECT_NE(help.out.find("Operating guide: /usr/share/doc/keyer-tools/operating-guide.md\n"), std::string::npos);
+        EXPECT_EQ(help.err, "");
+    }
+
+    const CommandLineAnswer unknown = answerCommandLine({"--help", "--verbose"}, "5.0");
+    EXPECT_FALSE(unknown.runProgram);
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_EQ(unknown.err, "keyer-tools: unknown option --verbose\nTry 'keyer-tools --help'.\n");
+    EXPECT_EQ(answerCommandLine({"keyer.eep"}, "5.0").err,
+              "keyer-tools: unexpected argument keyer.eep\nTry 'keyer-tools --help'.\n");
+}
+
 TEST(FileChooser, DefaultExtensionOnlyForANameWithout) {
     EXPECT_EQ(withDefaultExtension("/home/op/keyer", "eep"), "/home/op/keyer.eep");
     EXPECT_EQ(withDefaultExtension("/home/op/keyer.eep", "eep"), "/home/op/keyer.eep");

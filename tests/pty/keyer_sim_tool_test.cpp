@@ -13,7 +13,10 @@
 #include <thread>
 #include <vector>
 
+#include "app/startup.h"
 #include "platform/serial.h"
+#include "resources/control_ids.h"
+#include "settings/keyer_settings.h"
 #include "tests/pty/keyer_sim_process.h"
 #include "tests/support/test_support.h"
 
@@ -100,6 +103,41 @@ TEST_F(KeyerSimTool, RefusesABadRecordFile) {
     ::waitpid(keyerSim.pid, &status, 0);
     keyerSim.pid = -1;
     EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+// The program against keyer-sim started without a record: a keyer fresh
+// from the factory, whose settings the panel takes back as they came.
+class KeyerSimWithProgram : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ::setenv("XDG_CONFIG_HOME", tempDir.c_str(), 1);
+    }
+    void TearDown() override {
+        keyerSim.kill();
+        ProgramTest::TearDown();
+    }
+    KeyerSimProcess keyerSim;
+};
+
+TEST_F(KeyerSimWithProgram, FirstReadShowsTheDefaultsAndAWriteIsTaken) {
+    const auto saved = tempDir / "after.eep";
+    ASSERT_TRUE(keyerSim.start({"--com", "7", "--save-record", saved.string()}).starts_with("/dev/"));
+    comPortNumber = 7;
+    Window w = openMainWindow();
+    w->click(mainwin::TestButton);
+    w->click(mainwin::ReadButton);
+    EXPECT_EQ(w->text(mainwin::OperationStatus), ">Done");
+    const auto factory = factoryRecord();
+    EXPECT_TRUE(std::equal(factory.begin(), factory.end(), recordBytes().begin()));
+    EXPECT_EQ(w->text(mainwin::WeightEdit), "50");
+    EXPECT_EQ(w->text(mainwin::MessageEdit1), "");
+
+    w->click(mainwin::WriteButton);
+    EXPECT_EQ(w->text(mainwin::OperationStatus), "Done");
+    EXPECT_TRUE(headless::messageBoxes().empty()) << headless::messageBoxes().front().text;
+    EXPECT_EQ(keyerSim.stop(), 0);
+    EXPECT_EQ(readWholeFile(saved), Bytes(factory.begin(), factory.end()));
 }
 
 }  // namespace

@@ -52,6 +52,19 @@ TEST(KeyerSimulator, EchoesTheParameter) {
     EXPECT_EQ(ask(keyer, {0x00, 0x04, 0x12}), Bytes{0x12});
 }
 
+TEST(KeyerSimulator, StartsAsAFactoryFreshKeyer) {
+    // Both user sets and extension blocks as "Reset to Defaults" writes them,
+    // and an empty message memory: its end pointer at the first text byte.
+    const Bytes userSet{0x00, 0x0F, 0x4E, 0x32, 0x00, 0x00, 0x05, 0x1E, 0x00, 0x00, 0x00, 0x32, 0x32, 0x07, 0x00, 0x0F};
+    Bytes image = userSet;
+    image.insert(image.end(), userSet.begin(), userSet.end());
+    image.push_back(0x0F);
+    image.resize(288, 0x00);
+    KeyerSimulator keyer;
+    EXPECT_EQ(ask(keyer, {0x00, 0x0C}), image);
+    EXPECT_EQ(ask(keyer, {0x00, 0x1A}), (Bytes{0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00}));
+}
+
 TEST(KeyerSimulator, DumpsTheImageAndTheExtensionBlock) {
     KeyerSimulator keyer = withPatternRecord();
     const Bytes image = ask(keyer, {0x00, 0x0C});
