@@ -25,7 +25,8 @@
 //   selection ID N                 its selected index (-1: none)
 //   selected-entry ID ENTRY        the selected entry reads ENTRY
 //   select ID N                    pick entry N, as the mouse would
-//   lines ID N                     a multi-line edit holds N lines (EM_GETLINECOUNT)
+//   lines ID N                     a multi-line edit's text holds N lines (its line breaks
+//                                  and one; rows wrapped by the font do not count)
 //   progress ID N                  a progress bar's position is N
 //   progress-above ID N            ... is more than N
 //   select-entry ID ENTRY          pick the entry that reads ENTRY
@@ -430,14 +431,19 @@ void run(const std::string& verb, std::istringstream& args) {
         });
         if (!ok) fail("list " + first + " selection " + std::to_string(static_cast<LRESULT>(got)) + ", expected " + rest);
     } else if (verb == "lines") {
+        // Counted in the text: how many rows the edit wraps it into depends
+        // on the font the machine has.
         const HWND edit = control(number(first));
         const int want = number(rest);
-        DWORD_PTR got = 0;
+        int got = 0;
         const bool ok = waitFor([&] {
-            return SendMessageTimeoutW(edit, EM_GETLINECOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &got) &&
-                   static_cast<int>(got) == want;
+            const auto text = controlText(edit);
+            if (!text) return false;
+            got = 1;
+            for (auto at = text->find("\r\n"); at != std::string::npos; at = text->find("\r\n", at + 2)) ++got;
+            return got == want;
         });
-        if (!ok) fail("edit " + first + " holds " + std::to_string(static_cast<int>(got)) + " lines, expected " + rest);
+        if (!ok) fail("edit " + first + " holds " + std::to_string(got) + " lines, expected " + rest);
     } else if (verb == "progress" || verb == "progress-above") {
         const HWND bar = control(number(first));
         const int want = number(rest);

@@ -82,6 +82,27 @@ std::string classOf(HWND window) {
     return name;
 }
 
+// A dialog's base units, whatever font the system found for it: a rectangle
+// of 4 by 8 dialog units is exactly one base unit each way.
+struct BaseUnits {
+    int x = 0, y = 0;
+};
+BaseUnits baseUnitsOf(HWND dialog) {
+    RECT unit{0, 0, 4, 8};
+    MapDialogRect(dialog, &unit);
+    return {unit.right, unit.bottom};
+}
+
+struct Place {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+// Where the dialog manager puts a control of the template: each of the four
+// numbers scaled and rounded by itself.
+Place placeOf(const DialogRect& r, BaseUnits units) {
+    return {MulDiv(r.x, units.x, 4), MulDiv(r.y, units.y, 8), MulDiv(r.width, units.x, 4),
+            MulDiv(r.height, units.y, 8)};
+}
+
 class Win32Dialogs : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(registerMainWindowClass(MainWindowClassName, ProgramIconId)); }
@@ -116,6 +137,11 @@ TEST_F(Win32Dialogs, EveryTemplateBuildsItsControlsWithIdClassStyleTextAndPlace)
             LOGFONTA font{};
             GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
             EXPECT_EQ(std::string(font.lfFaceName), std::string(t.fontName));
+            const BaseUnits units = baseUnitsOf(window);
+            // Kept in the test report: which base units the machine's fonts gave.
+            const std::string unitsText = std::to_string(units.x) + "x" + std::to_string(units.y);
+            ::testing::Test::RecordProperty("baseUnits" + std::to_string(t.id), unitsText);
+            SCOPED_TRACE("base units " + unitsText);
             for (const ControlTemplate& c : t.controls) {
                 SCOPED_TRACE(c.id);
                 const HWND item = GetDlgItem(window, c.id);
@@ -131,18 +157,20 @@ TEST_F(Win32Dialogs, EveryTemplateBuildsItsControlsWithIdClassStyleTextAndPlace)
                 if (c.kind != ControlKind::Edit && c.kind != ControlKind::ComboBox) {
                     EXPECT_EQ(getControlText(dialog, c.id, 255), std::string(c.text));
                 }
-                // Dialog units as the table gives them, in this dialog's font.
-                RECT want{c.rect.x, c.rect.y, c.rect.x + c.rect.width, c.rect.y + c.rect.height};
-                MapDialogRect(window, &want);
+                // The table's dialog units, placed as the dialog manager places
+                // them: origin and size each scaled and rounded on its own by
+                // this dialog's base units, so the right edge may sit a pixel
+                // off the scaled right edge, by however the font rounds.
+                const Place want = placeOf(c.rect, units);
                 RECT got{};
                 GetWindowRect(item, &got);
                 MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&got), 2);
-                EXPECT_EQ(got.left, want.left);
-                EXPECT_EQ(got.top, want.top);
-                EXPECT_EQ(got.right, want.right);
+                EXPECT_EQ(got.left, want.x);
+                EXPECT_EQ(got.top, want.y);
+                EXPECT_EQ(got.right - got.left, want.width);
                 // A drop-down list's height in the template is its dropped height.
                 if (c.kind != ControlKind::ComboBox) {
-                    EXPECT_EQ(got.bottom, want.bottom);
+                    EXPECT_EQ(got.bottom - got.top, want.height);
                 }
             }
             return 0;
@@ -555,22 +583,30 @@ TEST_F(Win32SerialEcho, AReadWhoseWaitEndsIsCancelledAndTakesNothingLater) {
     EXPECT_EQ(lost[0], 0xEE);
 }
 
+// The echo sends back what one write sent in one piece: once its first byte
+// has been read, the rest waits in the input queue, however slowly the echo
+// answered.  The tests below count on that, not on how long anything takes.
+
 TEST_F(Win32SerialEcho, AShortReplyEndsOnThePortsTimeOutWithWhatCame) {
+    const std::uint8_t sent[] = {1, 2, 3};
+    EXPECT_EQ(serialWrite(device, sent, 2000), 3u);
+    std::uint8_t first[1] = {};
+    ASSERT_EQ(serialRead(device, first, 4000), 1u);
     SerialTimeouts limits;
     limits.readTotalConstantMs = 300;
     ASSERT_TRUE(serialSetTimeouts(device, limits));
-    const std::uint8_t two[] = {1, 2};
-    EXPECT_EQ(serialWrite(device, two, 2000), 2u);
     std::uint8_t three[3] = {};
     EXPECT_EQ(serialRead(device, three, 4000), 2u);
-    EXPECT_EQ(three[0], 1);
-    EXPECT_EQ(three[1], 2);
+    EXPECT_EQ(three[0], 2);
+    EXPECT_EQ(three[1], 3);
+    EXPECT_EQ(three[2], 0);
 }
 
 TEST_F(Win32SerialEcho, PurgeDiscardsWhatHasArrivedUnread) {
     const std::uint8_t stale[] = {9, 9, 9};
     EXPECT_EQ(serialWrite(device, stale, 2000), 3u);
-    Sleep(500);  // the echo is in the input queue by now
+    std::uint8_t first[1] = {};
+    ASSERT_EQ(serialRead(device, first, 4000), 1u);  // the other two have arrived
     ASSERT_TRUE(serialPurgeReceive(device));
     std::uint8_t got[1] = {};
     EXPECT_EQ(serialRead(device, got, 300), 0u);
