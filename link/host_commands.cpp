@@ -43,35 +43,41 @@ std::uint8_t readPotValue() { return queryOrZero(hostcmd::ReadPotValue); }
 std::uint8_t readSupplyVoltage() { return queryOrZero(hostcmd::ReadSupplyVoltage); }
 std::uint8_t readIcType() { return queryOrZero(hostcmd::ReadIcType); }
 
-bool dumpImage() {
+bool dumpImage(KeyerSettings& record) {
     writeCommand(hostcmd::DumpImage);
     // The serial device fills only the bytes that arrive and is finished with
     // the buffer when the read returns, so the image cannot change later.
-    return readBytes(memoryImage());
+    return readBytes(recordBytes(record).first<MemoryImageSize>());
 }
 
-bool loadImage() {
+bool loadImage(const KeyerSettings& record) {
     writeCommand(hostcmd::LoadImage);
-    return writeBytes(memoryImage());
+    return writeBytes(recordBytes(record).first<MemoryImageSize>());
 }
 
-bool readExtensionBlock() {
+bool readExtensionBlock(KeyerSettings& record) {
     writeCommand(hostcmd::ReadExtensionBlock);
     // Start from the block as it is, so a short reply leaves the missing
     // bytes as they were rather than undefined.
     std::array<std::uint8_t, ExtensionBlockSize> reply{};
-    std::ranges::copy(extensionBlock(), reply.begin());
+    const auto block = recordBytes(record).last<ExtensionBlockSize>();
+    std::ranges::copy(block, reply.begin());
     const bool complete = readBytes(reply);
-    std::ranges::copy(reply, extensionBlock().begin());
+    std::ranges::copy(reply, block.begin());
     return complete;
 }
 
-bool writeExtensionBlock() {
+bool writeExtensionBlock(const KeyerSettings& record) {
     writeCommand(hostcmd::WriteExtensionBlock);
     std::array<std::uint8_t, ExtensionBlockSize> block{};
-    std::ranges::copy(extensionBlock(), block.begin());
+    std::ranges::copy(recordBytes(record).last<ExtensionBlockSize>(), block.begin());
     return writeBytes(block);
 }
+
+bool dumpImage() { return dumpImage(keyerSettings); }
+bool loadImage() { return loadImage(keyerSettings); }
+bool readExtensionBlock() { return readExtensionBlock(keyerSettings); }
+bool writeExtensionBlock() { return writeExtensionBlock(keyerSettings); }
 
 bool startFirmwareUpdate() { return writeBytes(hostcmd::StartFirmwareUpdateBytes); }
 

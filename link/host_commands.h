@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "settings/keyer_settings.h"
+
 namespace hostcmd {
 inline constexpr std::uint8_t Prefix = 0x00;
 inline constexpr std::uint8_t EchoTest = 0x04;
@@ -40,15 +42,20 @@ std::uint8_t readPotValue();
 std::uint8_t readSupplyVoltage();
 std::uint8_t readIcType();
 
-// The 288-byte memory image into memoryImage; true when all of it arrived.
+// The 288-byte memory image into the record; true when all of it arrived.
 // Bytes that did not arrive keep their previous contents.
+bool dumpImage(KeyerSettings& record);
+// Sends 00 0D, then the record's memory image as one block; the result of the block's write.
+bool loadImage(const KeyerSettings& record);
+// The 12-byte extension block into the record; bytes that did not arrive
+// keep their previous contents.  true when all 12 arrived.
+bool readExtensionBlock(KeyerSettings& record);
+// Sends 00 1B, then the record's extension block as one block; the result of the block's write.
+bool writeExtensionBlock(const KeyerSettings& record);
+// The same for the program's record, keyerSettings.
 bool dumpImage();
-// Sends 00 0D, then memoryImage as one block; the result of the block's write.
 bool loadImage();
-// The 12-byte extension block into extensionBlock; bytes that did not
-// arrive keep their previous contents.  true when all 12 arrived.
 bool readExtensionBlock();
-// Sends 00 1B, then extensionBlock as one block; the result of the block's write.
 bool writeExtensionBlock();
 // Sends 00 10 9B: the keyer firmware hands over to its bootloader.
 bool startFirmwareUpdate();
