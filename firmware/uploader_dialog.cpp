@@ -8,6 +8,7 @@
 #include "firmware/hex_file.h"
 #include "firmware/upload_worker.h"
 #include "link/interface_test.h"
+#include "link/port_config.h"
 #include "link/transport.h"
 #include "platform/threads.h"
 #include "resources/control_ids.h"
@@ -140,7 +141,7 @@ void onProgram(Window dialog) {
         return;
     }
     if (portOpen) closePort();
-    if (testInterface(dialog) < 0) {
+    if (checkLink(comPortNumber).code < 0) {
         messageBox(nullptr, "JX not connected", "Error", MessageIcon::Warning);
         return;
     }

@@ -111,13 +111,15 @@ bool setBaudRate(std::uint32_t baudRate) {
 
 void resetTransportState() { closePort(); }
 
-int testInterface(Window) {
+std::int32_t comPortNumber = 0;
+
+LinkCheck checkLink(std::int32_t) {
     ++theLink.testCalls;
     theLink.portOpenAtTest = portOpen;
-    if (theLink.testResult < 0) return theLink.testResult;
+    if (theLink.testResult < 0) return {theLink.testResult, {}, {}};
     openPort(0);
     icType = theLink.testIcType;
-    return theLink.testResult;
+    return {theLink.testResult, {}, {}};
 }
 
 void resetInterfaceTestState() { icType = 0; }
