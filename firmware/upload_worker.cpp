@@ -91,6 +91,10 @@ std::string recordLogLine(const ImageRecord& r, std::uint8_t reply) {
     return text.data();
 }
 
+UploadLogSink logIntoDialog(Window dialog) {
+    return [dialog](const std::string& line) { insertEditText(dialog, uploader::LogEdit, line); };
+}
+
 std::uint8_t sendImageRecord(const UploadJob& job, std::uint8_t command, int recordIndex) {
     const ImageRecord& record = (*job.image)[static_cast<std::size_t>(recordIndex)];
     const RecordFrame frame = buildRecordFrame(command, record);
@@ -99,9 +103,7 @@ std::uint8_t sendImageRecord(const UploadJob& job, std::uint8_t command, int rec
     std::array<std::uint8_t, 1> reply{};
     const std::uint8_t answer = readBytes(reply) ? reply[0] : static_cast<std::uint8_t>(ReplyTimeout);
 
-    // The dialog's thread appends the line; waiting for it keeps the log in
-    // step with the wire.
-    if (job.logWindow) insertEditText(job.logWindow, uploader::LogEdit, recordLogLine(record, answer));
+    if (job.log) job.log(recordLogLine(record, answer));
     return answer;
 }
 

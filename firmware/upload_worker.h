@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,12 +48,19 @@ extern std::atomic<int> uploadProgress;
 extern std::atomic<int> uploadResult;
 extern std::atomic<bool> uploadFinished;
 
+// Takes one log line per record, on the worker's thread; it returns once
+// the line is where it goes, so the log keeps in step with the wire.
+using UploadLogSink = std::function<void(const std::string& line)>;
+// The uploader dialog's log edit as the sink (the line is handed to the
+// dialog's thread and awaited).
+UploadLogSink logIntoDialog(Window dialog);
+
 // What one upload needs, fixed when it starts.  The worker holds a share of
 // the image, so the image lives at least until the worker is done with it.
 struct UploadJob {
     std::shared_ptr<const FirmwareImage> image;
     bool recoveryMode = false;  // only the bootloader runs: no hand-over command
-    Window logWindow = nullptr; // the dialog whose log edit takes one line per record; nullptr: no log
+    UploadLogSink log;          // empty: no log
 };
 
 // The thread routine.  job is an UploadJob allocated with new; the worker

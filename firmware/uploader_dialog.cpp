@@ -156,7 +156,7 @@ void onProgram(Window dialog) {
     const bool recovery = icType == RecoveryIcType;
     setStatus(dialog, recovery ? "Programming VEDAR in Recovery mode...." : "Programming VEDAR....");
 
-    auto* job = new UploadJob{state.image, recovery, state.logWindow};
+    auto* job = new UploadJob{state.image, recovery, state.logWindow ? logIntoDialog(state.logWindow) : UploadLogSink{}};
     if (!startThread(uploadWorker, job)) {
         // Nothing reached the keyer: the image stays loaded and may be programmed again.
         delete job;

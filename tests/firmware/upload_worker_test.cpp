@@ -27,7 +27,7 @@ protected:
 
     // Runs the worker to its end on this thread and returns its result.
     int run(bool recoveryMode = false, Window logWindow = nullptr) {
-        uploadWorker(new UploadJob{image, recoveryMode, logWindow});
+        uploadWorker(new UploadJob{image, recoveryMode, logWindow ? logIntoDialog(logWindow) : UploadLogSink{}});
         EXPECT_TRUE(uploadFinished.load());
         return uploadResult.load();
     }
@@ -242,7 +242,7 @@ TEST_F(UploadWorkerLog, NoLogWindowNoLog) {
 
 TEST_F(UploadWorkerLog, LinesFromTheWorkerThreadWaitForTheDialogThread) {
     Window w = logDialog();
-    ASSERT_TRUE(startThread(uploadWorker, new UploadJob{image, false, w}));
+    ASSERT_TRUE(startThread(uploadWorker, new UploadJob{image, false, logIntoDialog(w)}));
     while (!uploadFinished.load()) headless::pumpMessages();
     EXPECT_EQ(uploadResult.load(), UploadComplete);
     EXPECT_EQ(w->text(uploader::LogEdit).size(), 956u * 51);
@@ -250,7 +250,7 @@ TEST_F(UploadWorkerLog, LinesFromTheWorkerThreadWaitForTheDialogThread) {
 
 TEST_F(UploadWorkerTest, TheWorkerLetsGoOfTheImage) {
     const std::weak_ptr<FirmwareImage> watch = image;
-    uploadWorker(new UploadJob{image, false, nullptr});
+    uploadWorker(new UploadJob{image, false, {}});
     image.reset();
     EXPECT_TRUE(watch.expired());
 }
