@@ -132,29 +132,20 @@ void showUploadControls(Window dialog, bool uploading) {
 
 void onProgram(Window dialog) {
     setProgress(dialog, ProgressBar, 0);
-    if (!state.imageLoaded) {
-        setStatus(dialog, "Error: Please Open a Programming File !");
-        return;
-    }
-    if (state.recordCount <= 0) {
-        setStatus(dialog, "Error: Zero Length File !");
-        return;
-    }
-    if (portOpen) closePort();
-    if (checkLink(comPortNumber).code < 0) {
-        messageBox(nullptr, "JX not connected", "Error", MessageIcon::Warning);
-        return;
-    }
-    const CompatibilityVerdict verdict = checkCompatibility(icType, state.identity.icCode);
-    if (!verdict.accepted) {
-        setStatus(dialog, verdict.refusal);
+    const UploadStart start =
+        checkUploadMayStart(state.imageLoaded, state.recordCount, state.identity.icCode, comPortNumber);
+    if (!start.mayStart) {
+        if (start.refusalInMessageBox)
+            messageBox(nullptr, start.refusal, "Error", MessageIcon::Warning);
+        else
+            setStatus(dialog, start.refusal);
         return;
     }
 
     showUploadControls(dialog, true);
     resetUploadState();
-    const bool recovery = icType == RecoveryIcType;
-    setStatus(dialog, recovery ? "Programming VEDAR in Recovery mode...." : "Programming VEDAR....");
+    const bool recovery = start.recoveryMode;
+    setStatus(dialog, start.programmingText);
 
     auto* job = new UploadJob{state.image, recovery, state.logWindow ? logIntoDialog(state.logWindow) : UploadLogSink{}};
     if (!startThread(uploadWorker, job)) {
@@ -187,6 +178,33 @@ void onExit(Window dialog) {
 }
 
 }  // namespace
+
+UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, std::int32_t portNumber) {
+    UploadStart start;
+    if (!imageLoaded) {
+        start.refusal = "Error: Please Open a Programming File !";
+        return start;
+    }
+    if (recordCount <= 0) {
+        start.refusal = "Error: Zero Length File !";
+        return start;
+    }
+    if (portOpen) closePort();
+    if (checkLink(portNumber).code < 0) {
+        start.refusal = "JX not connected";
+        start.refusalInMessageBox = true;
+        return start;
+    }
+    const CompatibilityVerdict verdict = checkCompatibility(icType, imageIcCode);
+    if (!verdict.accepted) {
+        start.refusal = verdict.refusal;
+        return start;
+    }
+    start.mayStart = true;
+    start.recoveryMode = icType == RecoveryIcType;
+    start.programmingText = start.recoveryMode ? "Programming VEDAR in Recovery mode...." : "Programming VEDAR....";
+    return start;
+}
 
 CompatibilityVerdict checkCompatibility(std::uint8_t keyerIcType, std::uint8_t imageIcCode) {
     const std::size_t row = (keyerIcType >= 1 && keyerIcType <= 5) ? keyerIcType - 1u : 5u;
