@@ -16,10 +16,6 @@ constexpr unsigned Backspace = 8;
 constexpr unsigned LineFeed = 10;
 constexpr unsigned CarriageReturn = 13;
 
-MessageText recordMessageText() {
-    return std::span(keyerSettings.messageArea).subspan<MessageTextOffset, MessageTextSize>();
-}
-
 }  // namespace
 
 void showMessageBank(Window mainWindow, int bank) {
@@ -54,30 +50,25 @@ bool messageKeyFilter(Window dialog, int, unsigned character) {
     return true;
 }
 
-void loadMessages(Window mainWindow) {
-    const ConstMessageText text = recordMessageText();
-    for (std::size_t slot = 0; slot < MessageSlotCount; ++slot) {
-        const std::uint8_t pointer = keyerSettings.messageArea[MessagePointersOffset + slot];
-        setControlText(mainWindow, MessageSlotEdits[slot], decodeMessage(text, pointer));
-    }
+MessageTexts messageTexts(const KeyerSettings& record) {
+    const ConstMessageText text = std::span(record.messageArea).subspan<MessageTextOffset, MessageTextSize>();
+    MessageTexts texts;
+    for (std::size_t slot = 0; slot < MessageSlotCount; ++slot)
+        texts[slot] = decodeMessage(text, record.messageArea[MessagePointersOffset + slot]);
+    return texts;
 }
 
-void storeMessages(Window mainWindow) {
-    const MessageText area = recordMessageText();
+bool storeMessageTexts(KeyerSettings& record, const MessageTexts& texts) {
+    const MessageText area = std::span(record.messageArea).subspan<MessageTextOffset, MessageTextSize>();
     std::size_t position = 0;
-    bool shownDiffersFromStored = false;
+    bool allStored = true;
     for (std::size_t slot = 0; slot < MessageSlotCount; ++slot) {
-        // One character more than is stored, to notice an edit that holds more.
-        std::string text = getControlText(mainWindow, MessageSlotEdits[slot], EditReadLimit + 1);
-        if (text.size() > EditReadLimit) {
-            text.resize(EditReadLimit);
-            shownDiffersFromStored = true;
-        }
+        const std::string& text = texts[slot];
         const std::size_t next = encodeMessage(area, text, position);
         const std::size_t stored = next == 0 ? 0 : next - position;
         // Text past the area's end, or characters without a code, did not reach the record.
-        if (stored != text.size()) shownDiffersFromStored = true;
-        std::uint8_t& pointer = keyerSettings.messageArea[MessagePointersOffset + slot];
+        if (stored != text.size()) allStored = false;
+        std::uint8_t& pointer = record.messageArea[MessagePointersOffset + slot];
         if (next != 0) {
             pointer = static_cast<std::uint8_t>(position + MessageTextOffset);
             position = next;
@@ -86,6 +77,26 @@ void storeMessages(Window mainWindow) {
         }
     }
     // 241 bytes in use wrap to 0, as the keyer counts them.
-    keyerSettings.messageArea[MessageEndOffset] = static_cast<std::uint8_t>((position + MessageTextOffset) & 0xFF);
+    record.messageArea[MessageEndOffset] = static_cast<std::uint8_t>((position + MessageTextOffset) & 0xFF);
+    return allStored;
+}
+
+void loadMessages(Window mainWindow) {
+    const MessageTexts texts = messageTexts(keyerSettings);
+    for (std::size_t slot = 0; slot < MessageSlotCount; ++slot) setControlText(mainWindow, MessageSlotEdits[slot], texts[slot]);
+}
+
+void storeMessages(Window mainWindow) {
+    MessageTexts texts;
+    bool shownDiffersFromStored = false;
+    for (std::size_t slot = 0; slot < MessageSlotCount; ++slot) {
+        // One character more than is stored, to notice an edit that holds more.
+        texts[slot] = getControlText(mainWindow, MessageSlotEdits[slot], EditReadLimit + 1);
+        if (texts[slot].size() > EditReadLimit) {
+            texts[slot].resize(EditReadLimit);
+            shownDiffersFromStored = true;
+        }
+    }
+    if (!storeMessageTexts(keyerSettings, texts)) shownDiffersFromStored = true;
     if (shownDiffersFromStored) loadMessages(mainWindow);
 }
