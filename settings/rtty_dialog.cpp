@@ -10,51 +10,19 @@ using namespace rtty;
 
 namespace {
 
-struct CheckBit {
-    int controlId;
-    std::uint8_t bit;  // in rttyReg1
-};
-
-constexpr std::array<CheckBit, 5> CheckBoxes{{
-    {EnableCheck, rttyBits1::rttyEnable},
-    {DiddleCheck, rttyBits1::rttyDiddle},
-    {FskMapCheck, rttyBits1::fskMap},
-    {AutoCrLfCheck, rttyBits1::autoCrLf},
-    {ReverseCheck, rttyBits1::rttyReverse},
-}};
-
-// Entries in field order, so a list's selection index is the field's value.
-constexpr std::array<std::string_view, 4> BaudRates{"45.45", "50", "75", "100"};
-constexpr std::array<std::string_view, 2> StopBits{"2.0", "1.5"};
-constexpr std::array<std::string_view, 2> DiddleIs{"Blank", "Ltrs"};
-constexpr std::array<std::string_view, 2> Usos{"Off", "On"};
-
-// The one-bit fields of rttyReg2 and the lists that show them.
-struct ListBit {
-    int controlId;
-    std::uint8_t bit;
-};
-constexpr std::array<ListBit, 3> ListBits{{
-    {StopBitsList, rttyBits2::stopBitsCode},
-    {DiddleIsList, rttyBits2::diddleLetters},
-    {UsosList, rttyBits2::usos},
-}};
-
 template <std::size_t N>
 void fillList(Window dialog, int controlId, const std::array<std::string_view, N>& entries) {
     for (std::string_view entry : entries) listAdd(dialog, controlId, entry);
 }
 
 void initialise(Window dialog) {
-    fillList(dialog, BaudRateList, BaudRates);
-    fillList(dialog, StopBitsList, StopBits);
-    fillList(dialog, DiddleIsList, DiddleIs);
-    fillList(dialog, UsosList, Usos);
+    fillList(dialog, BaudRateList, rttyBaudRates);
+    for (const RttyChoice& list : rttyChoices) fillList(dialog, list.controlId, list.entries);
 
     const UserExtension& ext = userExtension(activeUserSet);
-    for (const CheckBit& box : CheckBoxes) setChecked(dialog, box.controlId, (ext.rttyReg1 & box.bit) != 0);
+    for (const RttyFlag& box : rttyFlags) setChecked(dialog, box.controlId, (ext.rttyReg1 & box.bit) != 0);
     listSelect(dialog, BaudRateList, ext.rttyReg1 & rttyBits1::rttyBaudMask);
-    for (const ListBit& list : ListBits) listSelect(dialog, list.controlId, (ext.rttyReg2 & list.bit) != 0 ? 1 : 0);
+    for (const RttyChoice& list : rttyChoices) listSelect(dialog, list.controlId, (ext.rttyReg2 & list.bit) != 0 ? 1 : 0);
 }
 
 // Both bytes are rebuilt from zero, so bits the dialog does not show end up
@@ -64,15 +32,15 @@ void storeSettings(Window dialog) {
     UserExtension& ext = userExtension(activeUserSet);
     std::uint8_t reg1 = 0;
     std::uint8_t reg2 = 0;
-    for (const CheckBit& box : CheckBoxes) {
+    for (const RttyFlag& box : rttyFlags) {
         if (isChecked(dialog, box.controlId)) reg1 |= box.bit;
     }
     const int baud = listSelection(dialog, BaudRateList);
-    if (baud >= 0 && baud < static_cast<int>(BaudRates.size()))
+    if (baud >= 0 && baud < static_cast<int>(rttyBaudRates.size()))
         reg1 |= static_cast<std::uint8_t>(baud);
     else
         reg1 |= ext.rttyReg1 & rttyBits1::rttyBaudMask;
-    for (const ListBit& list : ListBits) {
+    for (const RttyChoice& list : rttyChoices) {
         const int index = listSelection(dialog, list.controlId);
         const bool valid = index == 0 || index == 1;
         const bool set = valid ? index == 1 : (ext.rttyReg2 & list.bit) != 0;
