@@ -133,7 +133,7 @@ void showUploadControls(Window dialog, bool uploading) {
 void onProgram(Window dialog) {
     setProgress(dialog, ProgressBar, 0);
     const UploadStart start =
-        checkUploadMayStart(state.imageLoaded, state.recordCount, state.identity.icCode, comPortNumber);
+        checkUploadMayStart(state.imageLoaded, state.recordCount, state.identity.icCode, portDeviceName(comPortNumber));
     if (!start.mayStart) {
         if (start.refusalInMessageBox)
             messageBox(nullptr, start.refusal, "Error", MessageIcon::Warning);
@@ -179,7 +179,7 @@ void onExit(Window dialog) {
 
 }  // namespace
 
-UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, std::int32_t portNumber) {
+UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, std::string_view deviceName) {
     UploadStart start;
     if (!imageLoaded) {
         start.refusal = "Error: Please Open a Programming File !";
@@ -190,7 +190,7 @@ UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t 
         return start;
     }
     if (portOpen) closePort();
-    if (checkLink(portNumber).code < 0) {
+    if (checkLink(deviceName).code < 0) {
         start.refusal = "JX not connected";
         start.refusalInMessageBox = true;
         return start;

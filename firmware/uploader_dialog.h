@@ -23,7 +23,7 @@ struct CompatibilityVerdict {
 CompatibilityVerdict checkCompatibility(std::uint8_t keyerIcType, std::uint8_t imageIcCode);
 
 // Program's checks in their order: an image loaded and not empty, the link
-// check on COMportNumber (an open port is closed first), the compatibility
+// check on the device (an open port is closed first), the compatibility
 // of the image with the keyer that answered.
 struct UploadStart {
     bool mayStart = false;
@@ -32,7 +32,7 @@ struct UploadStart {
     bool recoveryMode = false;         // only the bootloader answered
     std::string_view programmingText;  // the status line while the upload runs
 };
-UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, std::int32_t portNumber);
+UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, std::string_view deviceName);
 
 // The status text for an upload's result code.
 std::string_view uploadResultMessage(int code);

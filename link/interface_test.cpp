@@ -50,9 +50,9 @@ const char* portOpenFailureText(int code) {
     }
 }
 
-LinkCheck checkLink(std::int32_t portNumber) {
+LinkCheck checkLink(std::string_view deviceName) {
     if (!portOpen) {
-        const int r = openPort(portNumber);
+        const int r = openPortNamed(deviceName);
         if (r != PortOpened) return {-1, portOpenFailureText(r), {}};
     }
 
@@ -83,7 +83,7 @@ LinkCheck checkLink(std::int32_t portNumber) {
 int testInterface(Window mainWindow) {
     using namespace mainwin;
     setControlText(mainWindow, InterfaceStatus, LinkCheckProgressText);
-    const LinkCheck check = checkLink(comPortNumber);
+    const LinkCheck check = checkLink(portDeviceName(comPortNumber));
     if (!check.icLabel.empty()) setControlText(mainWindow, IcLabel, check.icLabel);
     setControlText(mainWindow, InterfaceStatus, check.status);
     return check.code;

@@ -25,9 +25,9 @@ struct LinkCheck {
 // Shown on the interface status line while the check runs.
 inline constexpr std::string_view LinkCheckProgressText = "Testing JX Interface    ";
 
-// Opens COMportNumber when no port is open, then the echo, version and
+// Opens the device when no port is open, then the echo, version and
 // variant exchanges; records icType, firmwareMajor and firmwareMinor.
-LinkCheck checkLink(std::int32_t portNumber);
+LinkCheck checkLink(std::string_view deviceName);
 
 // checkLink on comPortNumber with its texts on controls 4061 and 4079 of
 // the main window; returns the code.

@@ -19,9 +19,9 @@ std::string format(const char* pattern, Args... args) {
 
 }  // namespace
 
-LinkCheck reconnectAndCheckLink(std::int32_t portNumber) {
+LinkCheck reconnectAndCheckLink(std::string_view deviceName) {
     if (portOpen) closePort();
-    return checkLink(portNumber);
+    return checkLink(deviceName);
 }
 
 KeyerReadings readKeyerReadings() {

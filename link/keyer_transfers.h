@@ -22,7 +22,7 @@ inline constexpr std::string_view WritingText = "Writing";
 inline constexpr int BootloaderOnlyCode = 5;
 
 // A fresh connection: the open port, if any, is closed first.
-LinkCheck reconnectAndCheckLink(std::int32_t portNumber);
+LinkCheck reconnectAndCheckLink(std::string_view deviceName);
 
 struct KeyerReadings {
     std::string potValue;       // "PotValue: %d"

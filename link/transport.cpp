@@ -22,8 +22,9 @@ std::string portDeviceName(int portNumber) {
     return portNumber <= 9 ? "COM" + number : "\\\\.\\COM" + number;
 }
 
-int openPort(int portNumber) {
-    const std::string name = portDeviceName(portNumber);
+int openPort(int portNumber) { return openPortNamed(portDeviceName(portNumber)); }
+
+int openPortNamed(std::string_view name) {
     if (serialOpen(name, &portHandle) != SerialOpenStatus::Opened) {
         portHandle = nullptr;
         return PortOpenFailed;

@@ -30,6 +30,9 @@ inline constexpr int DrainMarginMs = 1000;
 std::string portDeviceName(int portNumber);
 
 int openPort(int portNumber);
+// The same steps on a device by its name: "COM3", "\\.\COM12", or on
+// POSIX a device path such as "/dev/ttyUSB0".
+int openPortNamed(std::string_view deviceName);
 void closePort();
 // true when all bytes were written within the wait (1 to 288 bytes).
 bool writeBytes(std::span<const std::uint8_t> bytes);

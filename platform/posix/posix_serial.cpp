@@ -178,10 +178,15 @@ std::string devicePathForPort(int n) {
     return {};
 }
 
+std::string devicePathForName(std::string_view deviceName) {
+    if (deviceName.starts_with('/')) return std::string(deviceName);
+    return devicePathForPort(comNumberFromDeviceName(deviceName));
+}
+
 SerialOpenStatus serialOpen(std::string_view deviceName, SerialDevice** device) {
     *device = nullptr;
     SerialOpenStatus status;
-    const int fd = openDevice(devicePathForPort(comNumberFromDeviceName(deviceName)), status);
+    const int fd = openDevice(devicePathForName(deviceName), status);
     if (fd < 0) return status;
     // Exclusive: TIOCEXCL keeps other opens out (except root's), and the lock
     // tells a second open by any program that takes it, root's included.
@@ -338,7 +343,7 @@ void serialClose(SerialDevice* device) {
 
 SerialOpenStatus serialProbe(std::string_view deviceName) {
     SerialOpenStatus status;
-    const int fd = openDevice(devicePathForPort(comNumberFromDeviceName(deviceName)), status);
+    const int fd = openDevice(devicePathForName(deviceName), status);
     if (fd >= 0) ::close(fd);
     return status;
 }

@@ -20,3 +20,7 @@ std::string portOverrideFolder();
 
 // The device path for COMn by the rule above; empty when there is none.
 std::string devicePathForPort(int comNumber);
+
+// What serialOpen and serialProbe open for a device name: a path (starting
+// with '/') as it is, otherwise the path of the COM port it names.
+std::string devicePathForName(std::string_view deviceName);

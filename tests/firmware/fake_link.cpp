@@ -113,7 +113,9 @@ void resetTransportState() { closePort(); }
 
 std::int32_t comPortNumber = 0;
 
-LinkCheck checkLink(std::int32_t) {
+std::string portDeviceName(int portNumber) { return "COM" + std::to_string(portNumber); }
+
+LinkCheck checkLink(std::string_view) {
     ++theLink.testCalls;
     theLink.portOpenAtTest = portOpen;
     if (theLink.testResult < 0) return {theLink.testResult, {}, {}};
