@@ -24,25 +24,31 @@ std::string makeConfigPath(std::string_view programFile) {
     return path + ".cfg";
 }
 
-bool readConfigFile() {
+ConfiguredPort readConfiguredPort(std::string_view path, std::int32_t current) {
     std::array<std::uint8_t, 4> bytes{};
-    const FileReadResult result = configPath.empty() ? FileReadResult{} : readFileStart(configPath, bytes);
-    if (result.status == FileReadStatus::NotOpened) {
-        comPortNumber = 1;
-        writeConfigFile();
-        return true;
-    }
-    if (result.status == FileReadStatus::ReadFailed) {
-        messageBox(nullptr, "Read file failed.", "Error", MessageIcon::Warning);
-        return false;
-    }
+    const FileReadResult result = path.empty() ? FileReadResult{} : readFileStart(path, bytes);
+    if (result.status != FileReadStatus::Ok) return {result.status, 1};
     // A short file replaces only the low-order bytes it holds.
-    auto value = static_cast<std::uint32_t>(comPortNumber);
+    auto value = static_cast<std::uint32_t>(current);
     for (std::size_t i = 0; i < result.bytesRead; ++i) {
         const unsigned shift = 8 * static_cast<unsigned>(i);
         value = (value & ~(0xFFu << shift)) | (static_cast<std::uint32_t>(bytes[i]) << shift);
     }
-    comPortNumber = static_cast<std::int32_t>(value);
+    return {FileReadStatus::Ok, static_cast<std::int32_t>(value)};
+}
+
+bool readConfigFile() {
+    const ConfiguredPort configured = readConfiguredPort(configPath, comPortNumber);
+    if (configured.status == FileReadStatus::NotOpened) {
+        comPortNumber = 1;
+        writeConfigFile();
+        return true;
+    }
+    if (configured.status == FileReadStatus::ReadFailed) {
+        messageBox(nullptr, "Read file failed.", "Error", MessageIcon::Warning);
+        return false;
+    }
+    comPortNumber = configured.port;
     return true;
 }
 

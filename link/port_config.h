@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
+
 // The number n of the serial port COMn.
 extern std::int32_t comPortNumber;
 // Where the configuration file lives; empty when no path could be formed.
@@ -16,6 +18,15 @@ extern std::string configPath;
 // one gets its file extension (any case) replaced by ".cfg", or ".cfg"
 // appended when it has none.
 std::string makeConfigPath(std::string_view programFile);
+
+// The port a configuration file names, read without changing anything: a
+// short file replaces only the low-order bytes of `current` it holds; a file
+// that cannot be opened gives port 1 (what the program starts with).
+struct ConfiguredPort {
+    FileReadStatus status;
+    std::int32_t port;
+};
+ConfiguredPort readConfiguredPort(std::string_view path, std::int32_t current);
 
 // Sets comPortNumber from the file; a missing file gives port 1 and is
 // created.  False after a read error has been shown.
