@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 struct SerialDevice;  // opaque; each backend defines it
@@ -81,3 +82,8 @@ void serialClose(SerialDevice* device);
 // Whether a port exists, by trying to open it (not overlapped) and closing it
 // at once.  Busy, denied, faulty and timed-out ports exist.
 SerialOpenStatus serialProbe(std::string_view deviceName);
+
+// The system's own device behind a device name, for showing beside it:
+// "/dev/ttyUSB0" for "\\.\COM11" on Linux; empty where the name is the
+// device itself (Windows) or there is none.
+std::string serialDevicePath(std::string_view deviceName);

@@ -48,13 +48,14 @@ inline constexpr std::array<std::string_view, 4> rttyBaudRates{"45.45", "50", "7
 struct RttyChoice {
     std::string_view name;
     int controlId;
+    int labelId;
     std::uint8_t bit;
     std::array<std::string_view, 2> entries;
 };
 inline constexpr std::array<RttyChoice, 3> rttyChoices{{
-    {"stopBits", rtty::StopBitsList, rttyBits2::stopBitsCode, {"2.0", "1.5"}},
-    {"diddleIs", rtty::DiddleIsList, rttyBits2::diddleLetters, {"Blank", "Ltrs"}},
-    {"usos", rtty::UsosList, rttyBits2::usos, {"Off", "On"}},
+    {"stopBits", rtty::StopBitsList, rtty::StopBitsLabel, rttyBits2::stopBitsCode, {"2.0", "1.5"}},
+    {"diddleIs", rtty::DiddleIsList, rtty::DiddleIsLabel, rttyBits2::diddleLetters, {"Blank", "Ltrs"}},
+    {"usos", rtty::UsosList, rtty::UsosLabel, rttyBits2::usos, {"Off", "On"}},
 }};
 
 // Ends with 1 after "Ok", "Cancel" or Enter, 0 after the close box.

@@ -212,9 +212,9 @@ const NumberField* findNumberField(std::string_view name) { return findByName(nu
 const FlagField* findFlagField(std::string_view name) { return findByName(flags, name); }
 const ChoiceField* findChoiceField(std::string_view name) { return findByName(choices, name); }
 
-std::string_view panelLabel(int controlId) {
-    const DialogTemplate* mainWindow = findDialogTemplate(dlg::MainWindow);
-    const ControlTemplate* control = mainWindow ? findControl(*mainWindow, controlId) : nullptr;
+std::string_view panelLabel(int controlId, int dialogId) {
+    const DialogTemplate* dialog = findDialogTemplate(dialogId);
+    const ControlTemplate* control = dialog ? findControl(*dialog, controlId) : nullptr;
     return control ? control->text : std::string_view{};
 }
 

@@ -10,6 +10,7 @@
 #include <span>
 #include <string_view>
 
+#include "resources/control_ids.h"
 #include "settings/keyer_settings.h"
 
 // A number edit of the panel.
@@ -60,8 +61,9 @@ const NumberField* findNumberField(std::string_view name);
 const FlagField* findFlagField(std::string_view name);
 const ChoiceField* findChoiceField(std::string_view name);
 
-// The label the main window shows beside a control (a check box's own text).
-std::string_view panelLabel(int controlId);
+// The label a dialog shows beside a control (a check box's own text); the
+// main window's unless another dialog is named.
+std::string_view panelLabel(int controlId, int dialogId = dlg::MainWindow);
 
 std::uint8_t& flagRegister(const FlagField& field, UserSettings& u, UserExtension& e);
 bool flagValue(const FlagField& field, const UserSettings& u, const UserExtension& e);

@@ -43,3 +43,5 @@ void resetPortProbes() {
     probedDevices.clear();
 }
 }  // namespace headless_internal
+
+std::string serialDevicePath(std::string_view) { return {}; }

@@ -347,3 +347,5 @@ SerialOpenStatus serialProbe(std::string_view deviceName) {
     if (fd >= 0) ::close(fd);
     return status;
 }
+
+std::string serialDevicePath(std::string_view deviceName) { return devicePathForName(deviceName); }

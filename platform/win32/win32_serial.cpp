@@ -189,3 +189,5 @@ SerialOpenStatus serialProbe(std::string_view deviceName) {
     CloseHandle(handle);
     return SerialOpenStatus::Opened;
 }
+
+std::string serialDevicePath(std::string_view) { return {}; }

@@ -1,0 +1,377 @@
+// jxtool: the keyer tools on the command line.  Every command calls the same
+// operations as the dialogs and prints the results in the dialogs' words;
+// nothing here decides what the keyer or a file may take.
+#include "tools/jxtool/jxtool.h"
+
+#include <atomic>
+#include <bit>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/about_dialog.h"
+#include "firmware/firmware_image.h"
+#include "firmware/hex_file.h"
+#include "firmware/upload_worker.h"
+#include "firmware/uploader_dialog.h"
+#include "link/com_port_dialog.h"
+#include "link/interface_test.h"
+#include "link/keyer_transfers.h"
+#include "link/port_config.h"
+#include "link/transport.h"
+#include "platform/files.h"
+#include "platform/serial.h"
+#include "platform/threads.h"
+#include "settings/keyer_settings.h"
+#include "settings/record_fields.h"
+#include "settings/record_json.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+constexpr const char* Usage =
+    "Usage: jxtool [--port N|DEVICE] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Commands:\n"
+    "  ports                          the serial ports the COM port dialog lists\n"
+    "  test                           the keyer's identity and readings, as Test shows them\n"
+    "  read FILE.eep                  Read the keyer and save its 300 bytes\n"
+    "  write FILE.eep                 check both user sets of the file, then Write it to the keyer\n"
+    "  show FILE.eep [--json]         every field of a settings file\n"
+    "  diff A.eep B.eep               the fields and messages that differ\n"
+    "  set FILE.eep NAME=VALUE...     change fields with the panel's bounds and messages\n"
+    "  import FILE.json FILE.eep      build a settings file from the output of show --json\n"
+    "  flash FIRMWARE.hex [--recovery] [--verbose]\n"
+    "                                 replace the keyer's firmware through its bootloader\n"
+    "\n"
+    "Options:\n"
+    "  --port N|DEVICE  the keyer's port: a COM number, or on Linux a device path\n"
+    "                   (default: the port the keyer tools program is set to)\n"
+    "  --help           this text; COMMAND --help tells about one command\n"
+    "  --version        the version\n"
+    "\n"
+    "Exit status: 0 success, 1 the keyer or a file refused or failed, 2 bad usage.\n";
+
+struct CommandHelp {
+    std::string_view name;
+    std::string_view text;
+};
+constexpr CommandHelp commandHelp[] = {
+    {"ports", "jxtool ports\n  One line per serial port that exists, as the COM port dialog finds them\n"
+              "  (on Linux with the device behind it).\n"},
+    {"test", "jxtool [--port N|DEVICE] test\n  Checks the link and prints the keyer's IC, firmware and readings.\n"},
+    {"read", "jxtool [--port N|DEVICE] read FILE.eep\n  Reads the keyer's 300 bytes and saves them, replacing FILE.eep\n"
+             "  only once all of them are on disk.  A Read cut short saves nothing.\n"},
+    {"write", "jxtool [--port N|DEVICE] write FILE.eep\n  Checks both user sets of the file as the panel checks them (the first\n"
+              "  refusal is printed and nothing is sent), then writes the file to the keyer.\n"},
+    {"show", "jxtool show FILE.eep [--json]\n  Prints every field of both user sets with its panel label, the RTTY\n"
+             "  settings, the extension block, the fourteen messages and the selections.\n"
+             "  --json prints the same as JSON, which import and set read back.\n"},
+    {"diff", "jxtool diff A.eep B.eep\n  Prints the fields and messages that differ, by name.\n"},
+    {"set", "jxtool set FILE.eep NAME=VALUE...\n  Changes fields (names as show prints them, e.g. user1.weight=60\n"
+            "  msg1=\"CQ TEST\") with the panel's bounds and messages; FILE.eep is written\n"
+            "  only when every value is taken.\n"},
+    {"import", "jxtool import FILE.json FILE.eep\n  Builds FILE.eep from the output of show --json.\n"},
+    {"flash", "jxtool [--port N|DEVICE] flash FIRMWARE.hex [--recovery] [--verbose]\n"
+              "  Loads the firmware file, checks it against the keyer's IC and programs it.\n"
+              "  A keyer that answers only with its bootloader is programmed in recovery\n"
+              "  mode, and only with --recovery.  --verbose prints every record sent.\n"},
+};
+
+// 3 for "3", "COM3" or "com3"; 0 for anything else (a device path).
+int comNumberOf(std::string_view text) {
+    if (text.size() > 3 && (text.substr(0, 3) == "COM" || text.substr(0, 3) == "com")) text.remove_prefix(3);
+    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+    return std::stoi(std::string(text));
+}
+
+int usageError(const std::string& why) {
+    std::fprintf(stderr, "jxtool: %s\nTry 'jxtool --help'.\n", why.c_str());
+    return ExitUsage;
+}
+
+int failed(std::string_view why) {
+    std::fprintf(stderr, "jxtool: %.*s\n", static_cast<int>(why.size()), why.data());
+    return ExitFailed;
+}
+
+void printLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
+
+// A settings file as the commands take it: its bytes over a factory-fresh
+// record, so a short file keeps the defaults beyond its end.
+bool loadFile(const std::string& path, KeyerSettings& record) {
+    record = std::bit_cast<KeyerSettings>(factoryRecord());
+    const SettingsFileResult result = loadSettingsFrom(path, record);
+    if (!result.ok) {
+        failed(path + ": " + std::string(result.message));
+        return false;
+    }
+    if (result.bytesRead == 0) {
+        failed(path + ": the file is empty");
+        return false;
+    }
+    return true;
+}
+
+bool saveFile(const std::string& path, const KeyerSettings& record) {
+    const SettingsFileResult result = saveSettingsTo(path, record);
+    if (!result.ok) failed(path + ": " + std::string(result.message));
+    return result.ok;
+}
+
+// The link check in front of every exchange; prints its texts.
+bool linkChecked(const Options& options, bool bootloaderAllowed = false) {
+    const LinkCheck check = reconnectAndCheckLink(options.device);
+    printLine(check.status);
+    if (!check.icLabel.empty()) printLine(check.icLabel);
+    if (check.code < 0) {
+        failed(LinkFailedText);
+        return false;
+    }
+    if (check.code == BootloaderOnlyCode && !bootloaderAllowed) {
+        failed(NoFirmwareText);
+        return false;
+    }
+    return true;
+}
+
+int commandPorts(const Options&, const std::vector<std::string>&) {
+    for (int n = FirstProbedPort; n <= LastProbedPort; ++n) {
+        const std::string name = portDeviceName(n);
+        if (!portExists(serialProbe(name))) continue;
+        const std::string device = serialDevicePath(name);
+        std::printf("com%d%s%s\n", n, device.empty() ? "" : "  ", device.c_str());
+    }
+    return ExitOk;
+}
+
+int commandTest(const Options& options, const std::vector<std::string>&) {
+    const bool linked = linkChecked(options);
+    if (linked) {
+        printLine(KeyerAnswersText);
+        const KeyerReadings readings = readKeyerReadings();
+        printLine(readings.potValue);
+        if (!readings.pushButtons.empty()) printLine(readings.pushButtons);
+        printLine(readings.supplyVoltage);
+    }
+    closePort();
+    return linked ? ExitOk : ExitFailed;
+}
+
+int commandRead(const Options& options, const std::vector<std::string>& args) {
+    if (!linkChecked(options)) return closePort(), ExitFailed;
+    printLine(ReadingText);
+    KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());
+    const TransferResult result = readRecordFromKeyer(record);
+    closePort();
+    printLine(result.status);
+    if (!result.ok) return failed("nothing was saved");
+    return saveFile(args[0], record) ? ExitOk : ExitFailed;
+}
+
+int commandWrite(const Options& options, const std::vector<std::string>& args) {
+    KeyerSettings record{};
+    if (!loadFile(args[0], record)) return ExitFailed;
+    if (const std::string_view refusal = checkRecordForWrite(record); !refusal.empty())
+        return failed(std::string(refusal) + " (nothing was sent)");
+    if (!linkChecked(options)) return closePort(), ExitFailed;
+    printLine(WritingText);
+    const TransferResult result = writeRecordToKeyer(record);
+    closePort();
+    printLine(result.status);
+    return result.ok ? ExitOk : ExitFailed;
+}
+
+int commandShow(const Options&, const std::vector<std::string>& args) {
+    KeyerSettings record{};
+    if (!loadFile(args[0], record)) return ExitFailed;
+    if (args.size() == 2) {
+        std::fputs(recordToJson(record).c_str(), stdout);
+        return ExitOk;
+    }
+    for (const RecordField& field : describeRecord(record))
+        std::printf("%-26s %-26s %s\n", field.name.c_str(), field.label.c_str(), field.value.c_str());
+    std::printf("%-26s %-26s %s\n", "extensionBlock", "Extension Block", extensionBlockHex(record).c_str());
+    return ExitOk;
+}
+
+int commandDiff(const Options&, const std::vector<std::string>& args) {
+    KeyerSettings a{}, b{};
+    if (!loadFile(args[0], a) || !loadFile(args[1], b)) return ExitFailed;
+    const std::vector<RecordField> fa = describeRecord(a);
+    const std::vector<RecordField> fb = describeRecord(b);
+    bool any = false;
+    for (std::size_t i = 0; i < fa.size() && i < fb.size(); ++i) {
+        if (fa[i].value == fb[i].value) continue;
+        std::printf("%s: \"%s\" -> \"%s\"\n", fa[i].name.c_str(), fa[i].value.c_str(), fb[i].value.c_str());
+        any = true;
+    }
+    // Bits no field names (and message bytes past the texts) can differ too.
+    std::string offsets;
+    const auto ba = recordBytes(a);
+    const auto bb = recordBytes(b);
+    for (std::size_t i = 0; i < RecordSize; ++i)
+        if (ba[i] != bb[i]) offsets += (offsets.empty() ? "" : " ") + std::to_string(i);
+    if (!any && !offsets.empty()) std::printf("no field differs; bytes differ at offsets %s\n", offsets.c_str());
+    if (offsets.empty()) printLine("no differences");
+    return ExitOk;
+}
+
+int commandSet(const Options&, const std::vector<std::string>& args) {
+    KeyerSettings record{};
+    if (!loadFile(args[0], record)) return ExitFailed;
+    std::vector<FieldAssignment> assignments;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const auto eq = args[i].find('=');
+        if (eq == std::string::npos || eq == 0) return usageError("'" + args[i] + "' is not NAME=VALUE");
+        assignments.push_back({args[i].substr(0, eq), args[i].substr(eq + 1)});
+    }
+    const SetFieldsResult result = setRecordFields(record, assignments);
+    if (!result.ok) return failed(result.message + " (" + args[0] + " is unchanged)");
+    return saveFile(args[0], record) ? ExitOk : ExitFailed;
+}
+
+int commandImport(const Options&, const std::vector<std::string>& args) {
+    std::ifstream in(args[0], std::ios::binary);
+    if (!in) return failed(args[0] + ": File Not Found");
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) return failed(args[0] + ": the file could not be read");
+    KeyerSettings record{};
+    const JsonImportResult result = recordFromJson(text.str(), record);
+    if (!result.ok) return failed(args[0] + ": " + result.message);
+    return saveFile(args[1], record) ? ExitOk : ExitFailed;
+}
+
+void showProgress(int percent, bool onTerminal, int& lastShown) {
+    if (onTerminal) {
+        constexpr int Width = 40;
+        const int filled = percent * Width / 100;
+        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     std::string(static_cast<std::size_t>(Width - filled), ' ').c_str(), percent);
+        std::fflush(stderr);
+    } else if (percent / 10 > lastShown / 10) {
+        std::fprintf(stderr, "progress %d%%\n", percent);
+    }
+    lastShown = percent;
+}
+
+int commandFlash(const Options& options, const std::vector<std::string>& args) {
+    bool recoveryWanted = false;
+    bool verbose = false;
+    std::string path;
+    for (const std::string& arg : args) {
+        if (arg == "--recovery")
+            recoveryWanted = true;
+        else if (arg == "--verbose")
+            verbose = true;
+        else if (path.empty())
+            path = arg;
+        else
+            return usageError("flash takes one firmware file");
+    }
+    if (path.empty()) return usageError("flash needs a firmware file");
+
+    auto image = std::make_shared<FirmwareImage>();
+    const int recordCount = loadFirmwareFile(*image, {}, path);
+    if (recordCount <= 0) return failed(path + ": File Error");
+    std::string loadMessage;
+    const ImageIdentity identity = readImageIdentity(*image, recordCount, loadMessage);
+    printLine(loadMessage);
+
+    const UploadStart start = checkUploadMayStart(true, recordCount, identity.icCode, options.device);
+    if (!start.mayStart) return closePort(), failed(start.refusal);
+    if (start.recoveryMode && !recoveryWanted)
+        return closePort(), failed("JX Fail:No O/S: only the bootloader answers; --recovery programs it in recovery mode");
+    printLine(start.programmingText);
+
+    resetUploadState();
+    UploadLogSink log;
+    if (verbose) log = [](const std::string& line) { std::fputs(line.c_str(), stdout), std::fflush(stdout); };
+    auto* job = new UploadJob{image, start.recoveryMode, log};
+    if (!startThread(uploadWorker, job)) {
+        delete job;
+        return closePort(), failed(UploadStartFailedText);
+    }
+    const bool onTerminal = standardErrorIsTerminal() && !verbose;
+    int lastShown = -1;
+    while (!uploadFinished.load()) {
+        const int progress = uploadProgress.load();
+        if (progress != lastShown) showProgress(progress, onTerminal, lastShown);
+        sleepMs(100);
+    }
+    showProgress(uploadProgress.load(), onTerminal, lastShown);
+    if (onTerminal) std::fputc('\n', stderr);
+    const int code = uploadResult.load();
+    closePort();
+    printLine(uploadResultMessage(code));
+    return code == UploadComplete ? ExitOk : ExitFailed;
+}
+
+struct Command {
+    std::string_view name;
+    std::size_t minArgs;
+    std::size_t maxArgs;
+    int (*run)(const Options&, const std::vector<std::string>&);
+};
+constexpr Command commands[] = {
+    {"ports", 0, 0, commandPorts}, {"test", 0, 0, commandTest},     {"read", 1, 1, commandRead},
+    {"write", 1, 1, commandWrite}, {"show", 1, 2, commandShow},     {"diff", 2, 2, commandDiff},
+    {"set", 2, 1000, commandSet},  {"import", 2, 2, commandImport}, {"flash", 1, 3, commandFlash},
+};
+
+}  // namespace
+
+int runJxtool(const std::vector<std::string>& argv, const std::string& configFile) {
+    Options options;
+    std::size_t i = 0;
+    std::string portArgument;
+    for (; i < argv.size() && argv[i].starts_with("-"); ++i) {
+        const std::string& a = argv[i];
+        if (a == "--help" || a == "-h") return std::fputs(Usage, stdout), ExitOk;
+        if (a == "--version") return std::printf("jxtool %s\n", ProgramVersion), ExitOk;
+        if (a == "--port") {
+            if (++i == argv.size()) return usageError("--port needs a COM number or a device");
+            portArgument = argv[i];
+        } else if (a.starts_with("--port=")) {
+            portArgument = a.substr(7);
+        } else {
+            return usageError("unknown option " + a);
+        }
+    }
+    if (i == argv.size()) return usageError("no command given");
+    const std::string name = argv[i++];
+    const std::vector<std::string> args(argv.begin() + static_cast<std::ptrdiff_t>(i), argv.end());
+
+    const Command* command = nullptr;
+    for (const Command& c : commands)
+        if (c.name == name) command = &c;
+    if (!command) return usageError("unknown command " + name);
+    for (const std::string& a : args) {
+        if (a != "--help" && a != "-h") continue;
+        for (const CommandHelp& h : commandHelp)
+            if (h.name == name) std::fputs(std::string(h.text).c_str(), stdout);
+        return ExitOk;
+    }
+    if (name == "show" && args.size() == 2 && args[1] != "--json") return usageError("show takes FILE and --json");
+    if (args.size() < command->minArgs || args.size() > command->maxArgs)
+        return usageError("wrong number of arguments for " + name + " (jxtool " + name + " --help)");
+
+    options.device = portArgument.empty() ? std::string() : portArgument;
+    if (options.device.empty()) {
+        const ConfiguredPort configured = readConfiguredPort(configFile, 1);
+        if (configured.status == FileReadStatus::ReadFailed) return failed(configFile + ": Read file failed.");
+        options.device = portDeviceName(configured.port);
+    } else if (const int n = comNumberOf(options.device); n > 0) {
+        // "3", "COM3", "com12": the port by its number, in the name the device takes.
+        options.device = portDeviceName(n);
+    }
+    return command->run(options, args);
+}
