@@ -30,6 +30,14 @@
 #include "settings/record_json.h"
 #include "settings/settings_file.h"
 
+#if defined(_WIN32)
+#include <io.h>
+bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+#else
+#include <unistd.h>
+bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
+#endif
+
 namespace {
 
 constexpr int ExitOk = 0;
@@ -225,14 +233,14 @@ int commandDiff(const Options&, const std::vector<std::string>& args) {
 }
 
 int commandSet(const Options&, const std::vector<std::string>& args) {
-    KeyerSettings record{};
-    if (!loadFile(args[0], record)) return ExitFailed;
     std::vector<FieldAssignment> assignments;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const auto eq = args[i].find('=');
         if (eq == std::string::npos || eq == 0) return usageError("'" + args[i] + "' is not NAME=VALUE");
         assignments.push_back({args[i].substr(0, eq), args[i].substr(eq + 1)});
     }
+    KeyerSettings record{};
+    if (!loadFile(args[0], record)) return ExitFailed;
     const SetFieldsResult result = setRecordFields(record, assignments);
     if (!result.ok) return failed(result.message + " (" + args[0] + " is unchanged)");
     return saveFile(args[0], record) ? ExitOk : ExitFailed;

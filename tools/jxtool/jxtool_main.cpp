@@ -7,14 +7,6 @@
 #include "platform/files.h"
 #include "tools/jxtool/jxtool.h"
 
-#if defined(_WIN32)
-#include <io.h>
-bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
-#else
-#include <unistd.h>
-bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
-#endif
-
 namespace {
 
 // The desktop program's configuration file: on Linux in the user's folder;

@@ -1,0 +1,111 @@
+// jxtool's commands against the simulated keyer on a pseudo-terminal (COM7).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "platform/headless/headless.h"
+#include "settings/keyer_settings.h"
+#include "sim/keyer_bootloader.h"
+#include "tests/firmware/hex_writer.h"
+#include "tests/pty/pty_fixture.h"
+#include "tools/jxtool/jxtool.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAll(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+}
+
+class Jxtool : public PtyKeyerTest {
+protected:
+    int run(std::vector<std::string> args) { return runJxtool(args, (tempDir / "keyer.cfg").string()); }
+    std::string file(const char* name) const { return (tempDir / name).string(); }
+    Bytes keyerRecord() {
+        return onKeyer([](KeyerSimulator& k) { return Bytes(k.record().begin(), k.record().end()); });
+    }
+    // A record the capture passes, with every byte of the message area in use.
+    static Bytes validRecord() {
+        auto record = std::bit_cast<KeyerSettings>(factoryRecord());
+        record.user1.weight = 62;
+        record.user2Ext.sidetoneVolume = 3;
+        for (std::size_t i = 15; i < MessageAreaSize; ++i) record.messageArea[i] = static_cast<std::uint8_t>(i);
+        const auto bytes = recordBytes(record);
+        return Bytes(bytes.begin(), bytes.end());
+    }
+};
+
+TEST_F(Jxtool, BackupThenRestoreLeavesTheKeyersRecordByteForByte) {
+    const Bytes original = validRecord();
+    std::ranges::copy(original, keyer.record().begin());
+    serve();
+    ASSERT_EQ(run({"--port", "7", "read", file("backup.eep")}), 0);
+    EXPECT_EQ(readAll(file("backup.eep")), original);
+
+    server->withKeyer([](KeyerSimulator& k) { k.record()[3] = 77; });
+    ASSERT_EQ(run({"--port", "7", "write", file("backup.eep")}), 0);
+    // The settling wait is virtual here: give the server the time it takes to store the bytes.
+    for (int i = 0; i < 500 && keyerRecord() != original; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(keyerRecord(), original);
+}
+
+TEST_F(Jxtool, AReadCutShortSavesNothing) {
+    keyer.setReplyLength(0x0C, 100);  // the dump falls silent after 100 bytes
+    serve();
+    EXPECT_EQ(run({"--port", "7", "read", file("backup.eep")}), 1);
+    EXPECT_FALSE(std::filesystem::exists(file("backup.eep")));
+}
+
+TEST_F(Jxtool, ARefusedValueChangesNoFileAndAnInvalidFileIsNotSent) {
+    const Bytes original = validRecord();
+    writeAll(file("a.eep"), original);
+    EXPECT_EQ(run({"set", file("a.eep"), "user1.weight=60", "user2.weight=95"}), 1);
+    EXPECT_EQ(readAll(file("a.eep")), original);
+    ASSERT_EQ(run({"set", file("a.eep"), "user2.weight=9"}), 1);
+
+    Bytes invalid = original;
+    invalid[16 + 3] = 9;  // User 2's weight
+    writeAll(file("b.eep"), invalid);
+    serve();
+    const Bytes before = keyerRecord();
+    EXPECT_EQ(run({"--port", "7", "write", file("b.eep")}), 1);
+    EXPECT_EQ(keyerRecord(), before);
+    EXPECT_TRUE(onKeyer([](KeyerSimulator& k) { return k.wireLog().empty(); }));
+}
+
+TEST_F(Jxtool, FlashProgramsAFullImage) {
+    headless::realTimeWorkerSleeps(true);
+    const std::shared_ptr<sim::Bootloader> boot = sim::attachBootloader(keyer);
+    const Bytes program = hexw::imageBytes(0x20, 0x36);  // PIKE 32.04
+    hexw::writeText(file("fw.hex"), hexw::fileOf(program));
+    serve();
+    ASSERT_EQ(run({"--port", "7", "flash", file("fw.hex")}), 0);
+    server->withKeyer([&](KeyerSimulator&) {
+        ASSERT_EQ(boot->frames().size(), 956u);
+        EXPECT_EQ(boot->word(3 * 8), program[3 * 16] | (program[3 * 16 + 1] << 8));
+    });
+    EXPECT_EQ(onKeyer([](KeyerSimulator& k) { return k.identity().firmwareMajor; }), 32);
+}
+
+TEST_F(Jxtool, BadUsageExitsWithTwo) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"--colour", "show", "a.eep"}, {"read"}, {"set", "a.eep", "weight"}, {"--port"}})
+        EXPECT_EQ(run(args), 2) << (args.empty() ? "" : args[0]);
+}
+
+}  // namespace
