@@ -310,6 +310,21 @@ void runOnUiThread(const std::function<void()>& work) {
 
 using namespace fltk_backend;
 
+namespace {
+
+// Operations run inside their command on the dialog's thread, so the event
+// loop does not run while they wait for the keyer: a control whose text or
+// state changes is drawn at once, or ">Reading" would show only when the
+// Read has ended.  Fl::flush draws what is damaged and sends it to the
+// display; it takes no events, so no other command can start meanwhile.
+void paintNow(Fl_Widget* widget) {
+    widget->redraw();
+    Fl_Window* window = widget->as_window() ? widget->as_window() : widget->window();
+    if (onUiThread() && window && window->shown()) Fl::flush();
+}
+
+}  // namespace
+
 // --- Control state -----------------------------------------------------------
 
 void setControlText(Window dialog, int controlId, std::string_view text) {
@@ -321,11 +336,13 @@ void setControlText(Window dialog, int controlId, std::string_view text) {
             const std::string widgetText = toWidgetText(text, (control->styles & style::MultiLine) != 0);
             input->value(widgetText.data(), static_cast<int>(widgetText.size()));
             input->position(0, 0);
+            paintNow(input);
             return;
         }
         case ControlKind::ComboBox: {
             static_cast<Fl_Input_Choice*>(control->widget)->value(std::string(text).c_str());
             control->selection = -1;
+            paintNow(control->widget);
             return;
         }
         case ControlKind::ProgressBar:
@@ -338,10 +355,7 @@ void setControlText(Window dialog, int controlId, std::string_view text) {
             control->text = std::string(text);
             control->widget->copy_label(labelText(text).c_str());
             // The frame's label sits on its line: the window repaints what the old label covered.
-            if (control->kind == ControlKind::GroupBox)
-                dialog->window->redraw();
-            else
-                control->widget->redraw();
+            paintNow(control->kind == ControlKind::GroupBox ? dialog->window : control->widget);
             return;
     }
 }
@@ -397,6 +411,7 @@ void enableControl(Window dialog, int controlId, bool enabled) {
         widget->activate();
     else
         widget->deactivate();
+    paintNow(widget);
 }
 
 void listClear(Window dialog, int controlId) {

@@ -49,7 +49,24 @@ namespace {
 // the whole modal run and is found through the dialog's DWLP_USER slot.
 struct DialogBinding {
     DialogProc proc = nullptr;
+    const DialogTemplate* dialogTemplate = nullptr;
 };
+
+void subclassEdit(HWND edit, CharFilter filter);
+
+// A multi-line edit asks the dialog manager for every key, Esc included, and
+// answers Esc by posting WM_CLOSE to its dialog: in the main window that
+// would end the program at once, without closing the port and losing every
+// unsaved edit.  Every multi-line edit of every dialog is therefore
+// subclassed before the procedure runs, so that Esc there is the dialog
+// manager's Cancel (command 2) as it is everywhere else in the dialog.
+void keepEscapeForTheDialog(HWND hwnd, const DialogTemplate* dialogTemplate) {
+    if (!dialogTemplate) return;
+    for (const ControlTemplate& control : dialogTemplate->controls) {
+        if (control.kind != ControlKind::Edit || !(control.styles & style::MultiLine)) continue;
+        if (const HWND edit = GetDlgItem(hwnd, control.id)) subclassEdit(edit, nullptr);
+    }
+}
 
 INT_PTR CALLBACK dialogAdapter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
@@ -59,6 +76,7 @@ INT_PTR CALLBACK dialogAdapter(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     DialogMessage m;
     switch (message) {
         case WM_INITDIALOG:
+            keepEscapeForTheDialog(hwnd, binding->dialogTemplate);
             m.event = DialogEvent::Init;
             break;
         case WM_COMMAND:
@@ -97,8 +115,9 @@ LRESULT sendToItem(Window dialog, int controlId, UINT message, WPARAM wParam, LP
     return SendDlgItemMessageA(toHwnd(dialog), controlId, message, wParam, lParam);
 }
 
-// --- Character filters: the edit's window procedure is replaced by one that
-// asks the filter about every WM_CHAR and passes everything on.
+// --- Subclassed edits: the edit's window procedure is replaced by one that
+// asks the character filter (when there is one) about every WM_CHAR, leaves
+// Esc to the dialog manager, and passes everything else on.
 
 constexpr const char* FilterProperty = "KeyerCharFilter";
 
@@ -107,6 +126,8 @@ struct EditSubclass {
     CharFilter filter = nullptr;
 };
 
+bool isEscapeKeyDown(const MSG* key) { return key && key->message == WM_KEYDOWN && key->wParam == VK_ESCAPE; }
+
 LRESULT CALLBACK filteredEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* subclass = static_cast<EditSubclass*>(GetPropA(edit, FilterProperty));
     if (!subclass) return DefWindowProcA(edit, message, wParam, lParam);
@@ -114,12 +135,31 @@ LRESULT CALLBACK filteredEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM
     if (message == WM_CHAR && subclass->filter &&
         !subclass->filter(toWindow(GetParent(edit)), GetDlgCtrlID(edit), static_cast<unsigned>(wParam)))
         return 0;
+    // The dialog manager asks the focused control before it acts on a key:
+    // for Esc this edit does not want it, so the dialog gets command 2.
+    if (message == WM_GETDLGCODE) {
+        const LRESULT code = CallWindowProcA(previous, edit, message, wParam, lParam);
+        if (isEscapeKeyDown(reinterpret_cast<const MSG*>(lParam))) return code & ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+        return code;
+    }
+    // An Esc that reaches the edit all the same (a key not run through the
+    // dialog manager) would make a multi-line edit close its dialog.
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) return 0;
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
         RemovePropA(edit, FilterProperty);
         delete subclass;
     }
     return CallWindowProcA(previous, edit, message, wParam, lParam);
+}
+
+// Operations run inside their command on the dialog's thread, so no message
+// loop paints while they wait for the keyer: a control whose text or state
+// changes is painted at once, or ">Reading" would show only when the Read has
+// ended.  Painting sends WM_PAINT to that control alone; no other message is
+// taken from the queue, so no other command can start meanwhile.
+void paintNow(HWND control) {
+    if (control) RedrawWindow(control, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 }  // namespace
@@ -129,6 +169,7 @@ LRESULT CALLBACK filteredEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM
 void setControlText(Window dialog, int controlId, std::string_view text) {
     const std::string copy(text);
     SetDlgItemTextA(toHwnd(dialog), controlId, copy.c_str());
+    paintNow(item(dialog, controlId));
 }
 
 std::string getControlText(Window dialog, int controlId, std::size_t maxChars) {
@@ -154,7 +195,10 @@ void showControl(Window dialog, int controlId, bool visible) {
 }
 
 void enableControl(Window dialog, int controlId, bool enabled) {
-    if (const HWND control = item(dialog, controlId)) EnableWindow(control, enabled ? TRUE : FALSE);
+    if (const HWND control = item(dialog, controlId)) {
+        EnableWindow(control, enabled ? TRUE : FALSE);
+        paintNow(control);
+    }
 }
 
 void listClear(Window dialog, int controlId) { sendToItem(dialog, controlId, CB_RESETCONTENT, 0, 0); }
@@ -189,8 +233,12 @@ void setProgress(Window dialog, int controlId, int position) {
 }
 
 void installCharFilter(Window dialog, int controlId, CharFilter filter) {
-    const HWND edit = item(dialog, controlId);
-    if (!edit) return;
+    if (const HWND edit = item(dialog, controlId)) subclassEdit(edit, filter);
+}
+
+namespace {
+
+void subclassEdit(HWND edit, CharFilter filter) {
     if (auto* existing = static_cast<EditSubclass*>(GetPropA(edit, FilterProperty))) {
         existing->filter = filter;
         return;
@@ -203,6 +251,8 @@ void installCharFilter(Window dialog, int controlId, CharFilter filter) {
     subclass->previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&filteredEditProc)));
 }
+
+}  // namespace
 
 // --- Timers -------------------------------------------------------------------
 
@@ -219,7 +269,7 @@ int runModalDialog(Window owner, int templateId, DialogProc proc) {
     if (!dialog) return -1;
     initCommonControls();
     const std::vector<std::uint8_t> bytes = win32::buildDialogTemplate(*dialog);
-    DialogBinding binding{proc};
+    DialogBinding binding{proc, dialog};
     const INT_PTR result =
         DialogBoxIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(bytes.data()),
                                 toHwnd(owner), dialogAdapter, reinterpret_cast<LPARAM>(&binding));

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "platform/fltk/fltk_internal.h"
 #include "app/main_window.h"
@@ -205,6 +206,54 @@ TEST_F(FltkSmokeTest, EnterEscAndButtonsSendTheirCommands) {
     EXPECT_EQ(recorded.messages.back().notifyCode, notify::ListSelectionChange);
     EXPECT_EQ(listSelection(dialog, rtty::BaudRateList), 1);
     EXPECT_EQ(getControlText(dialog, rtty::BaudRateList, 20), "50");
+}
+
+TEST_F(FltkSmokeTest, EscapeInAMessageEditLeavesTheMainWindowOpenWithItsText) {
+    Window main = show(dlg::MainWindow, mainWindowProc);
+    click(main, mainwin::MessageEdit1);
+    typeText("cq");
+    keys({"Escape"});
+    // Keys arrive in order: once the text after Esc is in, Esc has been handled.
+    typeText("x");
+    EXPECT_TRUE(pumpUntil([&] { return getControlText(main, mainwin::MessageEdit1, 249) == "CQX"; }))
+        << getControlText(main, mainwin::MessageEdit1, 249);
+    EXPECT_FALSE(main->ended);
+    EXPECT_TRUE(main->window->shown());
+}
+
+// A status text set inside a command is on the screen before the command
+// returns: the command holds the event loop, as a keyer operation does.
+struct StatusPaint {
+    std::vector<uchar> before;
+    std::vector<uchar> after;
+    int damageAfter = -1;
+};
+StatusPaint statusPaint;
+
+std::vector<uchar> screenPixelsOf(Window dialog, int controlId) {
+    Fl_Widget* widget = controlWidget(dialog, controlId);
+    dialog->window->make_current();
+    std::vector<uchar> pixels(static_cast<std::size_t>(widget->w() * widget->h() * 3));
+    fl_read_image(pixels.data(), widget->x(), widget->y(), widget->w(), widget->h());
+    return pixels;
+}
+
+bool statusInsideCommandProc(Window dialog, const DialogMessage& message) {
+    if (message.event != DialogEvent::Command || message.controlId != mainwin::TestButton) return false;
+    statusPaint.before = screenPixelsOf(dialog, mainwin::OperationStatus);
+    setControlText(dialog, mainwin::OperationStatus, ">Reading");
+    statusPaint.damageAfter = controlWidget(dialog, mainwin::OperationStatus)->damage();
+    statusPaint.after = screenPixelsOf(dialog, mainwin::OperationStatus);
+    return true;
+}
+
+TEST_F(FltkSmokeTest, AStatusTextSetInsideACommandIsDrawnBeforeTheCommandReturns) {
+    Window main = show(dlg::MainWindow, statusInsideCommandProc);
+    statusPaint = StatusPaint{};
+    sendCommand(main, mainwin::TestButton);
+    EXPECT_EQ(statusPaint.damageAfter, 0) << "the status line still waits for the event loop to draw it";
+    ASSERT_FALSE(statusPaint.before.empty());
+    EXPECT_NE(statusPaint.before, statusPaint.after) << "the screen does not show the new text yet";
 }
 
 TEST_F(FltkSmokeTest, TheCloseBoxSendsTheCloseEvent) {

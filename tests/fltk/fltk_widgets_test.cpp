@@ -357,6 +357,36 @@ TEST_F(FltkDialogTest, EnterAndEscapeAreTheDialogManagersCommands) {
     EXPECT_EQ(press(controlWidget(main, mainwin::MaxWpmEdit), FL_Escape, "\x1b"), 0);
 }
 
+TEST_F(FltkDialogTest, EscapeInEveryWidgetOfTheMainWindowIsCommandTwoAndNeverAClose) {
+    Window main = open(dlg::MainWindow);
+    std::vector<Fl_Widget*> widgets;
+    for (const ControlTemplate& c : findDialogTemplate(dlg::MainWindow)->controls) {
+        Fl_Widget* widget = controlWidget(main, c.id);
+        widgets.push_back(widget);
+        // A drop-down list is a field and an arrow button: each can hold the focus.
+        if (auto* choice = dynamic_cast<Fl_Input_Choice*>(widget)) {
+            widgets.push_back(choice->input());
+            widgets.push_back(choice->menubutton());
+        }
+    }
+    for (Fl_Widget* widget : widgets) {
+        recorded.messages.clear();
+        Fl::focus_ = widget;
+        // The toolkit's own dispatch: the focus and its parents, then the
+        // shortcut round, then the window's callback.
+        Fl::e_keysym = FL_Escape;
+        Fl::e_state = 0;
+        Fl::e_text = const_cast<char*>("\x1b");
+        Fl::e_length = 1;
+        Fl::handle(FL_KEYBOARD, main->window);
+        ASSERT_EQ(recorded.messages.size(), 1u) << "widget at " << widget->x() << "," << widget->y();
+        EXPECT_EQ(recorded.messages[0].event, DialogEvent::Command);
+        EXPECT_EQ(recorded.messages[0].controlId, IdCancel);
+        EXPECT_FALSE(main->ended);
+    }
+    Fl::focus_ = nullptr;
+}
+
 TEST_F(FltkDialogTest, TheCloseBoxIsTheCloseEventAndThenCancel) {
     Window dialog = open(dlg::About);
     recorded.messages.clear();

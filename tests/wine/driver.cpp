@@ -37,6 +37,13 @@
 //   rect                           print "rect X Y W H" of the window, in pixels
 //   screenshot FILE.bmp            what the screen shows of the window, as a bitmap file
 //   dump                           list the window's controls (for writing scripts)
+//   real-click ID                  the window comes to the front and the control gets a real
+//                                  mouse click (SendInput), which also gives it the focus
+//   key NAME                       the window comes to the front and gets a real key press and
+//                                  release (SendInput): Escape, Return, Tab, Space, Back
+//   type TEXT                      ... real key presses for the letters, digits and spaces of TEXT
+//   focused ID                     wait until the control (or a part of it) has the focus
+//   close-box                      what a click on the window's close box sends (SC_CLOSE)
 //   sleep MS
 //
 // "$CASE" in a step stands for the driver's current folder (the case's own).
@@ -323,6 +330,85 @@ void screenshot(const std::string& path) {
     std::printf("  %dx%d pixels to %s\n", width, height, path.c_str());
 }
 
+// --- Real input ------------------------------------------------------------
+// Keys and clicks go through the system's input queue, as an operator's do:
+// the program's message loop and its dialog manager see them as they would
+// see a person's, unlike messages sent to a control.
+
+void sendInputs(std::vector<INPUT>& inputs) {
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent != inputs.size()) fail("SendInput took " + std::to_string(sent) + " of " + std::to_string(inputs.size()) + " events");
+}
+
+void bringToFront(HWND window) {
+    SetForegroundWindow(window);
+    if (!waitFor([&] { return GetForegroundWindow() == window; })) fail("the window does not come to the front");
+}
+
+void realClick(HWND control) {
+    bringToFront(requireTarget());
+    RECT r{};
+    GetWindowRect(control, &r);
+    const int width = std::max(GetSystemMetrics(SM_CXSCREEN) - 1, 1);
+    const int height = std::max(GetSystemMetrics(SM_CYSCREEN) - 1, 1);
+    // Absolute positions run from 0 to 65535 across the screen.
+    const LONG x = static_cast<LONG>((r.left + r.right) / 2 * 65535L / width);
+    const LONG y = static_cast<LONG>((r.top + r.bottom) / 2 * 65535L / height);
+    std::vector<INPUT> inputs(3);
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = x;
+        input.mi.dy = y;
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    sendInputs(inputs);
+}
+
+void addKey(std::vector<INPUT>& inputs, WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+}
+
+void pressKeys(const std::vector<WORD>& keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        addKey(inputs, key, false);
+        addKey(inputs, key, true);
+    }
+    sendInputs(inputs);
+}
+
+WORD namedKey(const std::string& name) {
+    if (name == "Escape") return VK_ESCAPE;
+    if (name == "Return") return VK_RETURN;
+    if (name == "Tab") return VK_TAB;
+    if (name == "Space") return VK_SPACE;
+    if (name == "Back") return VK_BACK;
+    fail("no key named '" + name + "'");
+}
+
+// Letters are typed as their keys without Shift: the edits that take them
+// here make them upper case themselves.
+WORD keyOfCharacter(char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<WORD>('A' + (c - 'a'));
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return static_cast<WORD>(c);
+    if (c == ' ') return VK_SPACE;
+    fail(std::string("type: no plain key for '") + c + "'");
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
 int number(const std::string& word) {
     char* end = nullptr;
     const long value = std::strtol(word.c_str(), &end, 10);
@@ -514,6 +600,29 @@ void run(const std::string& verb, std::istringstream& args) {
         const HWND window = target;
         if (!waitFor([&] { return !IsWindow(window); })) fail("the window did not close");
         target = nullptr;
+    } else if (verb == "real-click") {
+        const HWND item = control(number(first));
+        if (!IsWindowEnabled(item) || !IsWindowVisible(item)) fail("control " + first + " cannot be clicked");
+        realClick(item);
+    } else if (verb == "key") {
+        bringToFront(requireTarget());
+        pressKeys({namedKey(first)});
+    } else if (verb == "type") {
+        bringToFront(requireTarget());
+        const std::string text = first + (rest.empty() ? "" : " " + rest);
+        std::vector<WORD> keys;
+        for (char c : text) keys.push_back(keyOfCharacter(c));
+        pressKeys(keys);
+    } else if (verb == "focused") {
+        const HWND item = control(number(first));
+        HWND got = nullptr;
+        const bool ok = waitFor([&] {
+            got = focusOf(requireTarget());
+            return got && (got == item || IsChild(item, got));
+        });
+        if (!ok) fail("control " + first + " does not have the focus (control " + std::to_string(got ? GetDlgCtrlID(got) : 0) + " has)");
+    } else if (verb == "close-box") {
+        sendInTurn(requireTarget(), WM_SYSCOMMAND, SC_CLOSE, 0);
     } else if (verb == "dump") {
         EnumChildWindows(requireTarget(), printControl, 0);
     } else if (verb == "screenshot") {
