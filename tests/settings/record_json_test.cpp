@@ -1,0 +1,79 @@
+// A record through show --json and import, and by name through set.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "settings/keyer_settings.h"
+#include "settings/record_fields.h"
+#include "settings/record_json.h"
+
+namespace {
+
+KeyerSettings randomRecord(unsigned seed) {
+    std::mt19937 random(seed);
+    KeyerSettings record{};
+    for (std::uint8_t& b : recordBytes(record)) b = static_cast<std::uint8_t>(random());
+    return record;
+}
+
+bool sameBytes(const KeyerSettings& a, const KeyerSettings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(RecordJson, AnyRecordComesBackByteForByte) {
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        const KeyerSettings original = randomRecord(seed);
+        KeyerSettings back{};
+        const JsonImportResult result = recordFromJson(recordToJson(original), back);
+        ASSERT_TRUE(result.ok) << result.message;
+        EXPECT_TRUE(sameBytes(original, back)) << "seed " << seed;
+    }
+}
+
+TEST(RecordJson, AnEditedFieldChangesWhatTheSameSetChanges) {
+    const auto factory = std::bit_cast<KeyerSettings>(factoryRecord());
+    std::string json = recordToJson(factory);
+    for (auto [from, to] : {std::pair{"\"user2.weight\": \"50\"", "\"user2.weight\": \"64\""},
+                            std::pair{"\"msg3\": \"\"", "\"msg3\": \"TEST de\\nK1ABC\""},
+                            std::pair{"\"user1.keyerMode\": \"Iambic B\"", "\"user1.keyerMode\": \"UltimDah\""}}) {
+        const auto at = json.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        json.replace(at, std::strlen(from), to);
+    }
+    KeyerSettings imported{};
+    ASSERT_TRUE(recordFromJson(json, imported).ok);
+
+    KeyerSettings set = factory;
+    const FieldAssignment changes[] = {
+        {"user2.weight", "64"}, {"msg3", "TEST de\nK1ABC"}, {"user1.keyerMode", "UltimDah"}};
+    ASSERT_TRUE(setRecordFields(set, changes).ok);
+    EXPECT_TRUE(sameBytes(imported, set));
+    EXPECT_EQ(imported.user2.weight, 64);
+}
+
+TEST(RecordJson, BadTextIsRefusedAndTheRecordKept) {
+    const KeyerSettings before = randomRecord(7);
+    for (const char* text : {"", "[]", "{", "{\"user1.weight\"}", "{\"user1.weight\": \"60\",}", "{} x",
+                             "{\"msg1\": \"\\u0100\"}", "{\"msg1\": \"open", "{\"record\": \"00\"}",
+                             "{\"format\": \"other\"}", "{\"user1.weight\": \"95\"}", "{\"nosuch\": \"1\"}",
+                             "{\"user1.weight\": 1.5}"}) {
+        KeyerSettings record = before;
+        const JsonImportResult result = recordFromJson(text, record);
+        EXPECT_FALSE(result.ok) << text;
+        EXPECT_FALSE(result.message.empty()) << text;
+        EXPECT_TRUE(sameBytes(record, before)) << text;
+    }
+}
+
+TEST(RecordFields, PotLimitsSetTogetherPassWhereOneByOneWouldNot) {
+    KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());  // pot 5 to 35
+    const FieldAssignment both[] = {{"user1.potMinWpm", "40"}, {"user1.potMaxWpm", "60"}};
+    ASSERT_TRUE(setRecordFields(record, both).ok);
+    EXPECT_EQ(record.user1.potMinWpm, 40);
+    EXPECT_EQ(record.user1.potRangeWpm, 20);
+    const FieldAssignment inverted[] = {{"user1.potMinWpm", "70"}};
+    EXPECT_EQ(setRecordFields(record, inverted).message, "Pot Max must be greater than Pot Min");
+}
+
+}  // namespace
