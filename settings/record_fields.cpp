@@ -36,7 +36,10 @@ std::string messageLabel(std::size_t slot) {
 
 std::string joined(std::span<const std::string_view> entries) {
     std::string text;
-    for (std::string_view entry : entries) text += (text.empty() ? "" : ", ") + std::string(entry);
+    for (std::string_view entry : entries) {
+        if (!text.empty()) text += ", ";
+        text += entry;
+    }
     return text;
 }
 
@@ -161,7 +164,8 @@ std::string extensionBlockHex(const KeyerSettings& record) {
     char byte[4];
     for (std::uint8_t b : recordBytes(record).last<ExtensionBlockSize>()) {
         std::snprintf(byte, sizeof byte, "%02x", b);
-        text += (text.empty() ? "" : " ") + std::string(byte);
+        if (!text.empty()) text += ' ';
+        text += byte;
     }
     return text;
 }

@@ -226,7 +226,10 @@ int commandDiff(const Options&, const std::vector<std::string>& args) {
     const auto ba = recordBytes(a);
     const auto bb = recordBytes(b);
     for (std::size_t i = 0; i < RecordSize; ++i)
-        if (ba[i] != bb[i]) offsets += (offsets.empty() ? "" : " ") + std::to_string(i);
+        if (ba[i] != bb[i]) {
+            if (!offsets.empty()) offsets += ' ';
+            offsets += std::to_string(i);
+        }
     if (!any && !offsets.empty()) std::printf("no field differs; bytes differ at offsets %s\n", offsets.c_str());
     if (offsets.empty()) printLine("no differences");
     return ExitOk;
