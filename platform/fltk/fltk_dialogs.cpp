@@ -318,7 +318,8 @@ void setControlText(Window dialog, int controlId, std::string_view text) {
     switch (control->kind) {
         case ControlKind::Edit: {
             auto* input = static_cast<Fl_Input_*>(control->widget);
-            const std::string widgetText = toWidgetText(text, (control->styles & style::MultiLine) != 0);
+            const std::string widgetText =
+                toWidgetText(settableText(control->editStyle(), text, TextEncoding::Utf8), control->editStyle().multiLine);
             input->value(widgetText.data(), static_cast<int>(widgetText.size()));
             input->position(0, 0);
             return;

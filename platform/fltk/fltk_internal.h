@@ -37,10 +37,7 @@ struct Control {
     std::size_t textLimit = DefaultTextLimit;
     CharFilter filter = nullptr;
 
-    EditStyle editStyle() const {
-        return {(styles & style::MultiLine) != 0, (styles & style::UpperCase) != 0,
-                (styles & style::DigitsOnly) != 0};
-    }
+    EditStyle editStyle() const { return editStyleOf(styles); }
 };
 
 class DialogWindow;
