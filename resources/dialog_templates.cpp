@@ -3,6 +3,7 @@
 #include <array>
 
 #include "resources/control_ids.h"
+#include "resources/keyer_version.h"
 
 namespace {
 
@@ -192,14 +193,14 @@ using namespace dialogStyle;
 constexpr std::uint32_t ChildDialog = Popup | Caption | SysMenu | ModalFrame;
 
 constexpr std::array<DialogTemplate, 5> templates{{
-    {dlg::MainWindow, "Jaxtor 3 Tools Utility 5.0", MainWindowClassName, "MS Shell Dlg", 8,
+    {dlg::MainWindow, "Jaxtor 3 Tools Utility " KEYER_VERSION_TEXT, MainWindowClassName, "MS Shell Dlg", 8,
      {0, 0, 378, 334}, Popup | Caption | SysMenu | MinimizeBox | MaximizeBox | ModalFrame,
      mainWindowControls},
     {dlg::ComPortSetup, "Comm Port Setup", "", "Tahoma", 8, {0, 0, 130, 62}, ChildDialog,
      comPortControls},
     {dlg::FirmwareUploader, "Jaxtor 3 Firmware Uploader", "", "Tahoma", 8, {6, 18, 230, 174},
      ChildDialog | Extended, uploaderControls},
-    {dlg::About, "VI3zurar 5.0 Help", "", "Tahoma", 8, {0, 0, 262, 86}, ChildDialog, aboutControls},
+    {dlg::About, "VI3zurar " KEYER_VERSION_TEXT " Help", "", "Tahoma", 8, {0, 0, 262, 86}, ChildDialog, aboutControls},
     {dlg::RttySetup, "RTTY Mode Setup", "", "Tahoma", 8, {0, 0, 138, 138}, ChildDialog, rttyControls},
 }};
 

@@ -11,6 +11,7 @@
 #include "platform/fltk/fltk_internal.h"
 #include "platform/threads.h"
 #include "resources/control_ids.h"
+#include "resources/program_icon.h"
 
 namespace fltk_backend {
 

@@ -118,7 +118,4 @@ void insertIntoEdit(Control& control, std::string_view text);
 // Runs work on the dialogs' thread and returns when it is done.
 void runOnUiThread(const std::function<void()>& work);
 
-// The program icon: RGBA pixels of a square of size x size.
-std::vector<unsigned char> drawProgramIcon(int size);
-
 }  // namespace fltk_backend

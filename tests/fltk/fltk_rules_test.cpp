@@ -251,18 +251,4 @@ TEST(ConfigLocation, TheFoldersAreMadeForTheOwnerOnly) {
     std::filesystem::remove_all(home, ignored);
 }
 
-TEST(ProgramIcon, IsATileWithTransparentCorners) {
-    constexpr int Size = 48;
-    const std::vector<unsigned char> pixels = drawProgramIcon(Size);
-    ASSERT_EQ(pixels.size(), std::size_t{Size * Size * 4});
-    auto alpha = [&](int x, int y) { return pixels[static_cast<std::size_t>((y * Size + x) * 4 + 3)]; };
-    auto red = [&](int x, int y) { return pixels[static_cast<std::size_t>((y * Size + x) * 4)]; };
-    EXPECT_EQ(alpha(0, 0), 0);
-    EXPECT_EQ(alpha(Size - 1, Size - 1), 0);
-    EXPECT_EQ(alpha(Size / 2, Size / 2), 255);
-    // The dah is white, the tile around it blue.
-    EXPECT_EQ(red(Size * 64 / 100, Size * 45 / 100), 255);
-    EXPECT_LT(red(Size / 2, Size / 8), 0x40);
-}
-
 }  // namespace
