@@ -6,8 +6,10 @@
 
 #include "firmware/uploader_dialog.h"  // verboseMode, which this dialog sets
 #include "platform/dialog.h"
+#include "resources/keyer_version.h"
 
-inline constexpr const char* ProgramVersion = "5.0";
+// The version of CMakeLists.txt's project(VERSION).
+inline constexpr const char* ProgramVersion = KEYER_VERSION_TEXT;
 
 // "Ver 5.0, Built hh:mm:ss, Mmm dd yyyy": the build's own time and date.
 std::string versionLine();

@@ -25,8 +25,9 @@ Window mainWindowHandle = nullptr;
 
 namespace {
 
-constexpr std::array MessageEdits{4001, 4002, 4003, 4004, 4005, 4006, 4080,
-                                  4081, 4082, 4083, 4084, 4085, Callsign1Edit, Callsign2Edit};
+constexpr std::array MessageEdits{MessageEdit1, MessageEdit2, MessageEdit3, MessageEdit4, MessageEdit5,
+                                  MessageEdit6, MessageEdit7, MessageEdit8, MessageEdit9, MessageEdit10,
+                                  MessageEdit11, MessageEdit12, Callsign1Edit, Callsign2Edit};
 
 void showComPort(Window dialog) { setControlText(dialog, ComPortLabel, "com:" + std::to_string(comPortNumber)); }
 

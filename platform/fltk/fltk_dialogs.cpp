@@ -11,6 +11,7 @@
 #include "platform/fltk/fltk_internal.h"
 #include "platform/threads.h"
 #include "resources/control_ids.h"
+#include "resources/program_icon.h"
 
 namespace fltk_backend {
 
@@ -333,7 +334,8 @@ void setControlText(Window dialog, int controlId, std::string_view text) {
     switch (control->kind) {
         case ControlKind::Edit: {
             auto* input = static_cast<Fl_Input_*>(control->widget);
-            const std::string widgetText = toWidgetText(text, (control->styles & style::MultiLine) != 0);
+            const std::string widgetText =
+                toWidgetText(settableText(control->editStyle(), text, TextEncoding::Utf8), control->editStyle().multiLine);
             input->value(widgetText.data(), static_cast<int>(widgetText.size()));
             input->position(0, 0);
             paintNow(input);

@@ -37,10 +37,7 @@ struct Control {
     std::size_t textLimit = DefaultTextLimit;
     CharFilter filter = nullptr;
 
-    EditStyle editStyle() const {
-        return {(styles & style::MultiLine) != 0, (styles & style::UpperCase) != 0,
-                (styles & style::DigitsOnly) != 0};
-    }
+    EditStyle editStyle() const { return editStyleOf(styles); }
 };
 
 class DialogWindow;
@@ -120,8 +117,5 @@ void insertIntoEdit(Control& control, std::string_view text);
 
 // Runs work on the dialogs' thread and returns when it is done.
 void runOnUiThread(const std::function<void()>& work);
-
-// The program icon: RGBA pixels of a square of size x size.
-std::vector<unsigned char> drawProgramIcon(int size);
 
 }  // namespace fltk_backend

@@ -88,8 +88,6 @@ std::string doubled(std::string_view text, std::string_view specials) {
     }
     return out;
 }
-
-bool isAsciiLower(unsigned c) { return c >= 'a' && c <= 'z'; }
 }  // namespace
 
 std::string labelText(std::string_view text) { return doubled(text, "@"); }
@@ -132,94 +130,10 @@ std::size_t programLength(std::string_view widgetText) {
     return length;
 }
 
-TypedResult typedCharacter(const EditStyle& style, unsigned character, std::size_t lengthLeft, std::size_t limit) {
-    if (character == 13 || character == 10) {
-        // A line break is two characters: it goes in whole or not at all.
-        if (style.multiLine && lengthLeft + 2 <= limit) return {TypedOutcome::Insert, "\n"};
-        return {TypedOutcome::Refuse, {}};
-    }
-    if (character < 0x20 || character == 0x7F) return {TypedOutcome::PassToEdit, {}};
-    if (style.digitsOnly && (character < '0' || character > '9')) return {TypedOutcome::Refuse, {}};
-    if (style.upperCase && isAsciiLower(character)) character = character - 'a' + 'A';
-    std::string text = encodeUtf8(character);
-    if (lengthLeft + text.size() > limit) return {TypedOutcome::Refuse, {}};
-    return {TypedOutcome::Insert, std::move(text)};
-}
-
-std::string insertionText(const EditStyle& style, std::string_view text, std::size_t lengthLeft, std::size_t limit) {
-    const std::string widgetText = toWidgetText(text, style.multiLine);
-    std::string out;
-    std::size_t length = lengthLeft;
-    for (unsigned c : decodeUtf8(widgetText)) {
-        if (style.upperCase && isAsciiLower(c)) c = c - 'a' + 'A';
-        const std::string piece = encodeUtf8(c);
-        const std::size_t cost = c == '\n' ? 2 : piece.size();
-        if (length + cost > limit) break;
-        out += piece;
-        length += cost;
-    }
-    return out;
-}
-
-std::vector<unsigned> decodeUtf8(std::string_view text) {
-    std::vector<unsigned> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t extra = 0;
-        unsigned value = lead;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1;
-            value = lead & 0x1Fu;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2;
-            value = lead & 0x0Fu;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3;
-            value = lead & 0x07u;
-        }
-        bool valid = i + extra < text.size() || extra == 0;
-        for (std::size_t k = 1; valid && k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0u) != 0x80u) valid = false;
-            value = (value << 6) | (next & 0x3Fu);
-        }
-        if (!valid) {
-            // A byte that starts no valid sequence stands for itself.
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        out.push_back(value);
-        i += extra + 1;
-    }
-    return out;
-}
-
-std::string encodeUtf8(unsigned c) {
-    std::string out;
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0u | (c >> 6)));
-        out.push_back(static_cast<char>(0x80u | (c & 0x3Fu)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0u | (c >> 12)));
-        out.push_back(static_cast<char>(0x80u | ((c >> 6) & 0x3Fu)));
-        out.push_back(static_cast<char>(0x80u | (c & 0x3Fu)));
-    } else {
-        out.push_back(static_cast<char>(0xF0u | ((c >> 18) & 0x07u)));
-        out.push_back(static_cast<char>(0x80u | ((c >> 12) & 0x3Fu)));
-        out.push_back(static_cast<char>(0x80u | ((c >> 6) & 0x3Fu)));
-        out.push_back(static_cast<char>(0x80u | (c & 0x3Fu)));
-    }
-    return out;
-}
-
 std::vector<unsigned> typedCharacters(int key, int state, std::string_view eventText) {
     // Alt and the logo key make shortcuts, not characters.
     if (state & (FL_ALT | FL_META)) return {};
-    if (key == FL_BackSpace) return {8};
+    if (key == FL_BackSpace) return {(state & FL_CTRL) ? 0x7Fu : 8u};
     if (key == FL_Enter || key == FL_KP_Enter) return {13};
     if (state & FL_CTRL) {
         if (key >= 'a' && key <= 'z') return {static_cast<unsigned>(key - 'a' + 1)};
@@ -348,22 +262,6 @@ CommandLineAnswer answerCommandLine(const std::vector<std::string_view>& args, s
         answer.out = "keyer-tools " + std::string(version) + "\n";
     }
     return answer;
-}
-
-std::string xdgConfigFile(const char* xdgConfigHome, const char* home) {
-    std::string folder;
-    if (xdgConfigHome && xdgConfigHome[0] == '/') {
-        folder = xdgConfigHome;
-    } else if (home && home[0] == '/') {
-        folder = std::string(home);
-        while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-        folder += folder == "/" ? ".config" : "/.config";
-    } else {
-        return {};
-    }
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder != "/") folder += "/";
-    return folder + "keyer-tools/keyer-tools.cfg";
 }
 
 }  // namespace fltk_backend

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/edit_rules.h"
 #include "platform/file_dialog.h"
 #include "resources/dialog_templates.h"
 
@@ -73,38 +74,13 @@ std::string fromWidgetText(std::string_view widgetText, bool multiLine, std::siz
 // Length of a widget's text as the program counts it: a line break is two.
 std::size_t programLength(std::string_view widgetText);
 
-struct EditStyle {
-    bool multiLine = false;
-    bool upperCase = false;
-    bool digitsOnly = false;
-};
-
-enum class TypedOutcome {
-    Insert,      // insert the text given
-    Refuse,      // the edit does not take the character
-    PassToEdit,  // a control key (backspace, Ctrl+letter): the widget's own handling
-};
-
-struct TypedResult {
-    TypedOutcome outcome = TypedOutcome::Refuse;
-    std::string text;
-};
-
-// What an edit does with one typed character that its filter let through.
-// lengthLeft is the program length of the text that stays (without the
-// selection that the character replaces); limit is the edit's text limit.
-TypedResult typedCharacter(const EditStyle& style, unsigned character, std::size_t lengthLeft, std::size_t limit);
-// The widget text that an insert or a paste puts in: case converted, line
-// breaks converted, and cut at the text limit (a line break goes in whole or
-// not at all).
-std::string insertionText(const EditStyle& style, std::string_view text, std::size_t lengthLeft, std::size_t limit);
-
-std::vector<unsigned> decodeUtf8(std::string_view text);
-std::string encodeUtf8(unsigned codePoint);
+// The edits' own rules for typed and inserted text are platform/edit_rules.h;
+// the widget holds their result in its own form (toWidgetText).
 
 // The characters a key press types, as the system's character messages would
 // carry them: backspace 8, Enter 13, Ctrl+A to Ctrl+Z 1 to 26, else the
-// text's own characters.  Editing and dialog keys type nothing.
+// text's own characters; Ctrl+Backspace 0x7F.  Editing and dialog keys type
+// nothing.
 std::vector<unsigned> typedCharacters(int key, int state, std::string_view eventText);
 
 // File chooser filter text: "Description\tpattern" lines; "*.*" means every
@@ -137,10 +113,5 @@ struct CommandLineAnswer {
     std::string err;
 };
 CommandLineAnswer answerCommandLine(const std::vector<std::string_view>& args, std::string_view version);
-
-// The configuration file under the XDG configuration folder:
-// $XDG_CONFIG_HOME (when absolute) or ~/.config, then keyer-tools/keyer-tools.cfg.
-// Empty when neither folder is known.
-std::string xdgConfigFile(const char* xdgConfigHome, const char* home);
 
 }  // namespace fltk_backend

@@ -1,5 +1,4 @@
 // Files, threads and time of the Linux desktop program.
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,8 +9,8 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "platform/fltk/fltk_rules.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/xdg_config.h"
 #include "platform/threads.h"
 
 namespace {
@@ -25,12 +24,6 @@ void createParentFolders(const std::string& path) {
     }
 }
 
-std::string homeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
-    return {};
-}
-
 }  // namespace
 
 std::string programPath() {
@@ -42,9 +35,10 @@ std::string programPath() {
 }
 
 std::string configFileLocation() {
-    const std::string home = homeFolder();
-    const std::string file = fltk_backend::xdgConfigFile(std::getenv("XDG_CONFIG_HOME"), home.c_str());
-    if (!file.empty()) createParentFolders(file);
+    const std::string folder = keyerConfigFolder();
+    if (folder.empty()) return {};
+    const std::string file = folder + "/keyer-tools.cfg";
+    createParentFolders(file);
     return file;
 }
 

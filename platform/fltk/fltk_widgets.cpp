@@ -78,14 +78,16 @@ private:
         if (characters.empty()) return Base::handle(FL_KEYBOARD);
         bool passOn = false;
         for (unsigned c : characters) {
-            if (typeIntoEdit(control, c) == TypedOutcome::PassToEdit) passOn = true;
+            const TypedOutcome outcome = typeIntoEdit(control, c);
+            if (outcome == TypedOutcome::EraseBack || outcome == TypedOutcome::EditCommand) passOn = true;
         }
         return passOn ? Base::handle(FL_KEYBOARD) : 1;
     }
 
     void insertTyped(std::string_view text) {
         const std::size_t left = lengthLeft(*this);
-        const std::string widgetText = insertionText(control.editStyle(), text, left, control.textLimit);
+        const std::string widgetText = toWidgetText(
+            insertionText(control.editStyle(), text, left, control.textLimit, TextEncoding::Utf8), control.editStyle().multiLine);
         if (widgetText.empty()) return;
         this->replace(this->position(), this->mark(), widgetText.data(), static_cast<int>(widgetText.size()));
         this->set_changed();
@@ -243,9 +245,10 @@ TypedOutcome typeIntoEdit(Control& control, unsigned character) {
     if (control.filter && !control.filter(control.dialog, control.id, character)) return TypedOutcome::Refuse;
     auto* input = static_cast<Fl_Input_*>(control.widget);
     const std::size_t left = lengthLeft(*input);
-    const TypedResult result = typedCharacter(control.editStyle(), character, left, control.textLimit);
+    const TypedResult result = typedCharacter(control.editStyle(), character, left, control.textLimit, TextEncoding::Utf8);
     if (result.outcome == TypedOutcome::Insert) {
-        input->replace(input->position(), input->mark(), result.text.data(), static_cast<int>(result.text.size()));
+        const std::string text = toWidgetText(result.text, control.editStyle().multiLine);
+        input->replace(input->position(), input->mark(), text.data(), static_cast<int>(text.size()));
         input->set_changed();
     }
     return result.outcome;
@@ -257,7 +260,9 @@ void insertIntoEdit(Control& control, std::string_view text) {
     const auto from = static_cast<std::size_t>(std::min(input->position(), input->mark()));
     const auto to = static_cast<std::size_t>(std::max(input->position(), input->mark()));
     const std::size_t left = lengthLeft(*input);
-    const std::string inserted = insertionText(control.editStyle(), text, left, control.textLimit);
+    const std::string inserted =
+        toWidgetText(insertionText(control.editStyle(), text, left, control.textLimit, TextEncoding::Utf8),
+                     control.editStyle().multiLine);
     const std::string replaced = value.substr(0, from) + inserted + value.substr(to);
     // Setting the whole value forgets the undo buffer: this change cannot be undone.
     input->value(replaced.data(), static_cast<int>(replaced.size()));

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/dialog.h"
+#include "platform/edit_rules.h"
 #include "platform/file_dialog.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
@@ -83,37 +84,30 @@ void destroyDialog(PlatformWindow* dialog) {
     state().dialogs.remove_if([dialog](const std::unique_ptr<PlatformWindow>& d) { return d.get() == dialog; });
 }
 
-// The edit's own handling of one character that its filter let through.
+// The edit's own handling of one character that its filter let through.  The
+// edit has no caret apart from its end: a character goes there, and backspace
+// takes the last one.
 void editHandleChar(HeadlessControl& c, unsigned ch) {
-    if (ch == 8) {
-        if (!c.text.empty()) {
+    const TypedResult result = typedCharacter(editStyleOf(c.styles), ch, c.text.size(), c.textLimit, TextEncoding::CodePage);
+    switch (result.outcome) {
+        case TypedOutcome::Insert:
+            c.text += result.text;
+            return;
+        case TypedOutcome::EraseBack:
             // A line break is two characters; backspace removes it whole.
-            if (c.text.size() >= 2 && c.text.ends_with("\r\n"))
+            if (c.text.ends_with("\r\n"))
                 c.text.resize(c.text.size() - 2);
-            else
+            else if (!c.text.empty())
                 c.text.pop_back();
-        }
-        return;
+            return;
+        case TypedOutcome::Refuse:
+        case TypedOutcome::EditCommand:  // no clipboard or undo here
+            return;
     }
-    if (ch == 13 || ch == 10) {
-        if ((c.styles & style::MultiLine) && c.text.size() + 2 <= c.textLimit) c.text += "\r\n";
-        return;
-    }
-    if (ch < 0x20) return;  // other control characters are not inserted
-    if ((c.styles & style::DigitsOnly) && (ch < '0' || ch > '9')) return;
-    if (c.text.size() + 1 > c.textLimit) return;
-    char out = static_cast<char>(ch);
-    if ((c.styles & style::UpperCase) && out >= 'a' && out <= 'z') out = static_cast<char>(out - 'a' + 'A');
-    c.text.push_back(out);
 }
 
 void insertText(HeadlessControl& c, std::string_view text) {
-    for (char raw : text) {
-        char ch = raw;
-        if ((c.styles & style::UpperCase) && ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-        if (c.text.size() + 1 > c.textLimit) break;
-        c.text.push_back(ch);
-    }
+    c.text += insertionText(editStyleOf(c.styles), text, c.text.size(), c.textLimit, TextEncoding::CodePage);
 }
 
 Window rootOf(Window dialog) {
@@ -228,7 +222,8 @@ void setControlText(Window dialog, int controlId, std::string_view text) {
     // A dialog without that control shows nothing, as the system's call does.
     if (!dialog->has(controlId)) return;
     HeadlessControl& c = dialog->control(controlId);
-    c.text = std::string(text);
+    c.text = c.kind == ControlKind::Edit ? settableText(editStyleOf(c.styles), text, TextEncoding::CodePage)
+                                         : std::string(text);
     if (c.kind == ControlKind::ComboBox) c.selection = -1;
 }
 

@@ -1,5 +1,6 @@
 // The serial device on POSIX: termios, exclusive open, waits by poll.
 #include "platform/posix/posix_serial.h"
+#include "platform/posix/xdg_config.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -157,11 +158,8 @@ int comNumberFromDeviceName(std::string_view name) {
 }
 
 std::string portOverrideFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg == '/') return std::string(xdg) + "/keyer-tools/ports";
-    const char* home = std::getenv("HOME");
-    if (home && *home) return std::string(home) + "/.config/keyer-tools/ports";
-    return {};
+    const std::string folder = keyerConfigFolder();
+    return folder.empty() ? folder : folder + "/ports";
 }
 
 std::string devicePathForPort(int n) {

@@ -1,8 +1,9 @@
 // How the POSIX serial backend finds the device behind a COM port number.
 //
 // COMn is, in this order:
-//   1. the override $XDG_CONFIG_HOME/keyer-tools/ports/comN (or, without
-//      XDG_CONFIG_HOME, ~/.config/keyer-tools/ports/comN) when it exists:
+//   1. the override ports/comN in the program's configuration folder
+//      (platform/posix/xdg_config.h: $XDG_CONFIG_HOME/keyer-tools or
+//      ~/.config/keyer-tools) when it exists:
 //      usually a symbolic link to any device or pseudo-terminal;
 //   2. otherwise COM1-COM10 are /dev/ttyS0-/dev/ttyS9, COM11-COM30 are
 //      /dev/ttyUSB0-/dev/ttyUSB19 and COM31-COM50 are /dev/ttyACM0-/dev/ttyACM19.

@@ -1,5 +1,5 @@
 // The Linux desktop backend's pure rules: dialog units, widget mapping,
-// label escapes, line breaks, the edits' own rules, keys, file choosers and
+// label escapes, line breaks, keys, file choosers and
 // the configuration location.
 #include <gtest/gtest.h>
 
@@ -134,74 +134,6 @@ TEST(LineBreaks, MultiLineEditsHoldLineFeedsAndGiveCarriageReturnLineFeeds) {
     EXPECT_EQ(programLength("CQ\nDE\n"), 8u);
 }
 
-struct TypedCase {
-    const char* name;
-    EditStyle style;
-    unsigned character;
-    std::size_t lengthLeft;
-    std::size_t limit;
-    TypedOutcome outcome;
-    const char* text;
-};
-
-std::ostream& operator<<(std::ostream& out, const TypedCase& c) { return out << c.name; }
-
-class TypedCharacters : public ::testing::TestWithParam<TypedCase> {};
-
-TEST_P(TypedCharacters, FollowTheEditsOwnRules) {
-    const TypedCase& c = GetParam();
-    const TypedResult result = typedCharacter(c.style, c.character, c.lengthLeft, c.limit);
-    EXPECT_EQ(result.outcome, c.outcome);
-    EXPECT_EQ(result.text, c.text);
-}
-
-constexpr EditStyle Message{true, true, false};
-constexpr EditStyle Number{false, false, false};
-constexpr EditStyle Digits{false, false, true};
-
-INSTANTIATE_TEST_SUITE_P(
-    Edits, TypedCharacters,
-    ::testing::Values(TypedCase{"lower_case_becomes_capital", Message, 'q', 0, 100, TypedOutcome::Insert, "Q"},
-                      TypedCase{"capital_stays", Message, 'Q', 0, 100, TypedOutcome::Insert, "Q"},
-                      TypedCase{"plain_edit_keeps_case", Number, 'q', 0, 100, TypedOutcome::Insert, "q"},
-                      TypedCase{"enter_breaks_the_line", Message, 13, 0, 100, TypedOutcome::Insert, "\n"},
-                      TypedCase{"line_break_needs_two", Message, 13, 99, 100, TypedOutcome::Refuse, ""},
-                      TypedCase{"line_break_fits_exactly", Message, 13, 98, 100, TypedOutcome::Insert, "\n"},
-                      TypedCase{"one_line_edit_has_no_breaks", Number, 13, 0, 100, TypedOutcome::Refuse, ""},
-                      TypedCase{"backspace_is_the_edits", Message, 8, 5, 100, TypedOutcome::PassToEdit, ""},
-                      TypedCase{"ctrl_v_is_the_edits", Message, 22, 5, 100, TypedOutcome::PassToEdit, ""},
-                      TypedCase{"at_the_limit", Number, '5', 3, 3, TypedOutcome::Refuse, ""},
-                      TypedCase{"below_the_limit", Number, '5', 2, 3, TypedOutcome::Insert, "5"},
-                      TypedCase{"digit_in_digits_only", Digits, '7', 0, 100, TypedOutcome::Insert, "7"},
-                      TypedCase{"letter_in_digits_only", Digits, 'a', 0, 100, TypedOutcome::Refuse, ""},
-                      TypedCase{"accented_letter", Message, 0xE9, 0, 100, TypedOutcome::Insert, "\xC3\xA9"},
-                      TypedCase{"accented_letter_takes_two_bytes", Message, 0xE9, 99, 100, TypedOutcome::Refuse,
-                                ""}),
-    [](const auto& testInfo) { return std::string(testInfo.param.name); });
-
-TEST(Insertion, ConvertsCaseAndLineBreaksAndStopsAtTheLimit) {
-    EXPECT_EQ(insertionText(Message, "cq\r\nde", 0, 100), "CQ\nDE");
-    EXPECT_EQ(insertionText(Number, "cq", 0, 100), "cq");
-    // A line break goes in whole or not at all.
-    EXPECT_EQ(insertionText(Message, "ab\r\ncd", 0, 3), "AB");
-    EXPECT_EQ(insertionText(Message, "ab\r\ncd", 0, 4), "AB\n");
-    EXPECT_EQ(insertionText(Message, "abc", 9, 10), "A");
-    EXPECT_EQ(insertionText(Message, "abc", 10, 10), "");
-    // An insert does not check digits, as the system's edits do not.
-    EXPECT_EQ(insertionText(Digits, "12a", 0, 10), "12a");
-}
-
-TEST(Utf8, RoundTripsAndKeepsStrayBytes) {
-    const std::vector<unsigned> points{'A', 0xE9, 0x20AC, 0x1F600};
-    std::string text;
-    for (unsigned p : points) text += encodeUtf8(p);
-    EXPECT_EQ(text, "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(decodeUtf8(text), points);
-    // A byte that starts no valid sequence stands for itself.
-    EXPECT_EQ(decodeUtf8("\xE9x"), (std::vector<unsigned>{0xE9, 'x'}));
-    EXPECT_EQ(decodeUtf8("\xC3"), (std::vector<unsigned>{0xC3}));
-}
-
 struct KeyCase {
     int key;
     int state;
@@ -214,6 +146,7 @@ TEST(Keys, TypeTheCharactersOfTheSystemsCharacterMessages) {
         {'a', 0, "a", {'a'}},
         {'a', FL_SHIFT, "A", {'A'}},
         {FL_BackSpace, 0, "\b", {8}},
+        {FL_BackSpace, FL_CTRL, "\b", {0x7F}},
         {FL_Enter, 0, "\r", {13}},
         {FL_KP_Enter, 0, "\r", {13}},
         {'v', FL_CTRL, "\x16", {22}},
@@ -297,29 +230,6 @@ TEST(FileChooser, DefaultExtensionOnlyForANameWithout) {
     EXPECT_TRUE(usableAsInitialName("keyer.eep"));
 }
 
-struct XdgCase {
-    const char* xdgConfigHome;
-    const char* home;
-    const char* file;
-};
-
-TEST(ConfigLocation, FollowsTheXdgBaseDirectories) {
-    const XdgCase cases[] = {
-        {"/x/conf", "/home/op", "/x/conf/keyer-tools/keyer-tools.cfg"},
-        {"/x/conf/", "/home/op", "/x/conf/keyer-tools/keyer-tools.cfg"},
-        {nullptr, "/home/op", "/home/op/.config/keyer-tools/keyer-tools.cfg"},
-        {"", "/home/op/", "/home/op/.config/keyer-tools/keyer-tools.cfg"},
-        // A relative XDG_CONFIG_HOME is not to be used.
-        {"conf", "/home/op", "/home/op/.config/keyer-tools/keyer-tools.cfg"},
-        {nullptr, "/", "/.config/keyer-tools/keyer-tools.cfg"},
-        {nullptr, nullptr, ""},
-        {nullptr, "relative", ""},
-    };
-    for (const XdgCase& c : cases)
-        EXPECT_EQ(xdgConfigFile(c.xdgConfigHome, c.home), c.file)
-            << (c.xdgConfigHome ? c.xdgConfigHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
-}
-
 TEST(ConfigLocation, TheFoldersAreMadeForTheOwnerOnly) {
     std::random_device rd;
     const auto home = std::filesystem::temp_directory_path() / ("keyer-xdg-" + std::to_string(rd()));
@@ -339,20 +249,6 @@ TEST(ConfigLocation, TheFoldersAreMadeForTheOwnerOnly) {
         ::unsetenv("XDG_CONFIG_HOME");
     std::error_code ignored;
     std::filesystem::remove_all(home, ignored);
-}
-
-TEST(ProgramIcon, IsATileWithTransparentCorners) {
-    constexpr int Size = 48;
-    const std::vector<unsigned char> pixels = drawProgramIcon(Size);
-    ASSERT_EQ(pixels.size(), std::size_t{Size * Size * 4});
-    auto alpha = [&](int x, int y) { return pixels[static_cast<std::size_t>((y * Size + x) * 4 + 3)]; };
-    auto red = [&](int x, int y) { return pixels[static_cast<std::size_t>((y * Size + x) * 4)]; };
-    EXPECT_EQ(alpha(0, 0), 0);
-    EXPECT_EQ(alpha(Size - 1, Size - 1), 0);
-    EXPECT_EQ(alpha(Size / 2, Size / 2), 255);
-    // The dah is white, the tile around it blue.
-    EXPECT_EQ(red(Size * 64 / 100, Size * 45 / 100), 255);
-    EXPECT_LT(red(Size / 2, Size / 8), 0x40);
 }
 
 }  // namespace
