@@ -76,6 +76,8 @@ TEST_F(PosixSerial, OpensTheTerminalRawAt1200WithTheKeyerLine) {
     EXPECT_EQ(cfgetospeed(&t), B1200);
     EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    // Without CLOCAL an adapter's carrier line can hang the port up; without CREAD nothing is received.
+    EXPECT_EQ(t.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL), 0u);
     EXPECT_EQ(t.c_oflag & OPOST, 0u);
