@@ -43,6 +43,9 @@ protected:
 TEST_F(UploadWorkerTest, NormalModeStartsWithHandOverAndSync) {
     ASSERT_EQ(run(), UploadComplete);
     const Bytes wire = fake::wireBytes();
+    ASSERT_GE(wire.size(), 7u);
+    ASSERT_GE(fake::link().writes.size(), 2u);
+    ASSERT_FALSE(headless::sleeps().empty());
     EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 7), (Bytes{0x00, 0x10, 0x9B, 0x00, 0x04, 0x55, 0x35}));
     EXPECT_EQ(fake::link().writes[0].bytes, (Bytes{0x00, 0x10, 0x9B}));
     EXPECT_EQ(fake::link().writes[1].bytes, (Bytes{0x00, 0x04, 0x55}));
@@ -53,6 +56,7 @@ TEST_F(UploadWorkerTest, RecoveryModeStartsWithSync) {
     fake::resetLink(false);
     ASSERT_EQ(run(true), UploadComplete);
     const Bytes wire = fake::wireBytes();
+    ASSERT_GE(wire.size(), 4u);
     EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 4), (Bytes{0x00, 0x04, 0x55, 0x35}));
 }
 
@@ -114,6 +118,7 @@ TEST_F(UploadWorkerTest, SpeedsAndPausesOfACompleteUpload) {
     EXPECT_EQ(headless::sleeps(), (std::vector<int>{200, 500, 100}));
     EXPECT_EQ(link.baud, 1200u);
     // The speed-up byte goes out at 1200 baud, the restart byte at 9600.
+    ASSERT_GE(link.writes.size(), 3u);
     EXPECT_EQ(link.writes[2].bytes, Bytes{0x35});
     EXPECT_EQ(link.writes[2].baud, 1200u);
     EXPECT_EQ(link.writes.back().bytes, Bytes{0x5A});

@@ -223,7 +223,7 @@ TEST_F(UploaderDialogTest, CompleteUpload) {
     EXPECT_EQ(uploadResult.load(), 0);
     EXPECT_FALSE(uploadFinished.load());
     const Bytes wire = fake::wireBytes();
-    EXPECT_EQ(wire.size(), 19128u);
+    ASSERT_EQ(wire.size(), 19128u);
     EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 6), (Bytes{0x00, 0x10, 0x9B, 0x00, 0x04, 0x55}));
     EXPECT_EQ(fake::link().bootloader.identity().major, 31);
 
@@ -238,11 +238,11 @@ TEST_F(UploaderDialogTest, CompleteUpload) {
 
 TEST_F(UploaderDialogTest, RecoveryModeTakesAnyImage) {
     Window w = programmed(5, 0x99, 0x1F);
-    EXPECT_EQ(w->text(StatusLine), "Programming VEDAR in Recovery mode....");
+    ASSERT_EQ(w->text(StatusLine), "Programming VEDAR in Recovery mode....");
     runUntilResult(w);
     EXPECT_EQ(w->text(StatusLine), "Upload Completed Successfully");
     const Bytes wire = fake::wireBytes();
-    EXPECT_EQ(wire.size(), 19125u);
+    ASSERT_EQ(wire.size(), 19125u);
     EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 3), (Bytes{0x00, 0x04, 0x55}));
 }
 
