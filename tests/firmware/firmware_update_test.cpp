@@ -48,10 +48,12 @@ protected:
         hexw::writeText(path, hexw::fileOf(program));
         return path.string();
     }
-    // Load, Program, and the clock run until the dialog shows a result.
-    static void loadAndProgram(Window u, const std::string& path) {
+    // Load (keeping the load message where asked), Program, and the clock
+    // run until the dialog shows a result.
+    static void loadAndProgram(Window u, const std::string& path, std::string* loaded = nullptr) {
         headless::answerFileDialog(path);
         ASSERT_TRUE(u->click(uploader::LoadButton));
+        if (loaded) *loaded = u->text(uploader::StatusLine);
         ASSERT_TRUE(u->click(uploader::ProgramButton));
         runUntilResult(u);
     }
@@ -157,13 +159,7 @@ TEST_F(FirmwareUpdate, IdConfigurationAndEepromLinesChangeNoFrame) {
     // The load message and every frame on the wire, for one upload.
     const auto upload = [&](const std::string& path, std::string& loaded) {
         keyer->clearWireLog();
-        fwUpdate(w, [&](Window u) {
-            headless::answerFileDialog(path);
-            u->click(uploader::LoadButton);
-            loaded = u->text(uploader::StatusLine);
-            u->click(uploader::ProgramButton);
-            runUntilResult(u);
-        });
+        fwUpdate(w, [&](Window u) { loadAndProgram(u, path, &loaded); });
         std::vector<Bytes> frames;
         for (const WireChunk& c : keyer->wireLog())
             if (c.direction == WireDirection::HostToKeyer && c.bytes.size() == 20) frames.push_back(c.bytes);
@@ -189,13 +185,7 @@ TEST_F(FirmwareUpdate, LynxImageIntoALynxKeyer) {
     ASSERT_EQ(w->text(mainwin::IcLabel), "JX IC: LYNX");
     const std::string path = imageFile(0x99, 0x1F);  // LYNX 31.03, bytes stored the other way round
     std::string loaded;
-    fwUpdate(w, [&](Window u) {
-        headless::answerFileDialog(path);
-        u->click(uploader::LoadButton);
-        loaded = u->text(uploader::StatusLine);
-        u->click(uploader::ProgramButton);
-        runUntilResult(u);
-    });
+    fwUpdate(w, [&](Window u) { loadAndProgram(u, path, &loaded); });
     EXPECT_EQ(loaded, "JX LYNX Version: 31.03 Loaded, 956 Records");
     EXPECT_EQ(w->text(mainwin::IcLabel), "JX IC: LYNX");
     EXPECT_EQ(w->text(mainwin::InterfaceStatus), "JX F/W revision 31.03");
