@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/about_dialog.h"  // ProgramVersion, the same as the program's
 #include "platform/posix/posix_serial.h"
 #include "sim/keyer_bootloader.h"
 #include "sim/keyer_simulator.h"
@@ -40,6 +41,7 @@ const char* const usage =
     "  --save-record FILE    write the keyer's record here on exit\n"
     "  --log FILE            log every byte both ways with timestamps\n"
     "  --pace                send and take bytes at the line rate\n"
+    "  --help, --version     this text; the version\n"
     "Faults:\n"
     "  --silent              never answer\n"
     "  --short-reply CODE:LEN   cut replies to command CODE (hex) to LEN bytes\n"
@@ -105,6 +107,9 @@ int main(int argc, char** argv) {
         std::uint8_t code = 0;
         if (a == "--help" || a == "-h") {
             std::fputs(usage, stdout);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("keyer-sim %s\n", ProgramVersion);
             return 0;
         } else if (a == "--link" && value(v)) {
             linkPath = v;
