@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/about_dialog.h"  // ProgramVersion, the same as the program's
+#include "resources/keyer_version.h"
 #include "platform/posix/posix_serial.h"
 #include "sim/keyer_bootloader.h"
 #include "sim/keyer_simulator.h"
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
             std::fputs(usage, stdout);
             return 0;
         } else if (a == "--version") {
-            std::printf("keyer-sim %s\n", ProgramVersion);
+            std::printf("keyer-sim %s\n", KEYER_VERSION_TEXT);
             return 0;
         } else if (a == "--link" && value(v)) {
             linkPath = v;
