@@ -228,7 +228,12 @@ std::uint8_t& flagRegister(const FlagField& field, UserSettings& u, UserExtensio
 }
 
 bool flagValue(const FlagField& field, const UserSettings& u, const UserExtension& e) {
-    return (flagRegister(field, const_cast<UserSettings&>(u), const_cast<UserExtension&>(e)) & field.mask) != 0;
+    switch (field.reg) {
+        case FlagRegister::ModeReg: return (u.modeReg & field.mask) != 0;
+        case FlagRegister::SpacingReg: return (u.spacingReg & field.mask) != 0;
+        case FlagRegister::FeatureFlags: break;
+    }
+    return (e.featureFlags & field.mask) != 0;
 }
 
 std::string_view captureUserSet(UserSettings& u, UserExtension& e, UserSet set, const FieldValueSource& valueOf) {

@@ -375,7 +375,7 @@ int runJxtool(const std::vector<std::string>& argv, const std::string& configFil
     if (args.size() < command->minArgs || args.size() > command->maxArgs)
         return usageError("wrong number of arguments for " + name + " (jxtool " + name + " --help)");
 
-    options.device = portArgument.empty() ? std::string() : portArgument;
+    options.device = portArgument;
     if (options.device.empty()) {
         const ConfiguredPort configured = readConfiguredPort(configFile, 1);
         if (configured.status == FileReadStatus::ReadFailed) return failed(configFile + ": Read file failed.");
