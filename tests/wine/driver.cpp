@@ -345,7 +345,25 @@ void bringToFront(HWND window) {
     if (!waitFor([&] { return GetForegroundWindow() == window; })) fail("the window does not come to the front");
 }
 
+HWND focusOf(HWND window);
+void sendClick(HWND control);
+
+// Clicks until the control has the focus, which every clicked control takes:
+// Wine may spend a first click on activating the window, and a click that
+// never arrived changed nothing, so trying again cannot click twice.
 void realClick(HWND control) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        sendClick(control);
+        const ULONGLONG deadline = GetTickCount64() + 1500;
+        while (GetTickCount64() < deadline) {
+            const HWND focus = focusOf(requireTarget());
+            if (focus && (focus == control || IsChild(control, focus))) return;
+            Sleep(50);
+        }
+    }
+}
+
+void sendClick(HWND control) {
     bringToFront(requireTarget());
     RECT r{};
     GetWindowRect(control, &r);
@@ -486,7 +504,10 @@ void run(const std::string& verb, std::istringstream& args) {
         if (!ok) fail("control " + first + " " + verb + ": " + (got ? "yes" : "no") + ", expected " + rest);
     } else if (verb == "click") {
         const HWND item = control(number(first));
-        if (!IsWindowEnabled(item)) fail("control " + first + " is disabled: an operator cannot click it");
+        // An operation the program is running (the Test after the uploader, say)
+        // holds the buttons disabled; an operator waits for them.
+        if (!waitFor([&] { return IsWindowEnabled(item) != FALSE; }))
+            fail("control " + first + " is disabled: an operator cannot click it");
         if (!IsWindowVisible(item)) fail("control " + first + " is hidden: an operator cannot click it");
         sendInTurn(item, BM_CLICK, 0, 0);
     } else if (verb == "set-text") {
