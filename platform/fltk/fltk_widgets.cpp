@@ -80,7 +80,8 @@ public:
 
     // The scroll bar's range is the lines the view can start at.
     int lastTopLine() const { return static_cast<int>(mVScrollBar->maximum()); }
-    bool atEnd() const { return mTopLineNum >= lastTopLine(); }
+    // Text that fits is shown from the top, and is at its end there too.
+    bool atEnd() const { return mTopLineNum >= lastTopLine() || mNBufferLines < mNVisibleLines; }
     void scrollToEnd() {
         if (displayOpen()) scroll(mNBufferLines + 2, 0);
     }
