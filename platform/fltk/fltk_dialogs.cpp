@@ -333,12 +333,9 @@ void setControlText(Window dialog, int controlId, std::string_view text) {
     if (!control) return;
     switch (control->kind) {
         case ControlKind::Edit: {
-            auto* input = static_cast<Fl_Input_*>(control->widget);
-            const std::string widgetText =
-                toWidgetText(settableText(control->editStyle(), text, TextEncoding::Utf8), control->editStyle().multiLine);
-            input->value(widgetText.data(), static_cast<int>(widgetText.size()));
-            input->position(0, 0);
-            paintNow(input);
+            setEditWidgetText(*control, toWidgetText(settableText(control->editStyle(), text, TextEncoding::Utf8),
+                                                     control->editStyle().multiLine));
+            paintNow(control->widget);
             return;
         }
         case ControlKind::ComboBox: {
@@ -366,11 +363,8 @@ std::string getControlText(Window dialog, int controlId, std::size_t maxChars) {
     Control* control = findControlOf(dialog, controlId);
     if (!control) return {};
     switch (control->kind) {
-        case ControlKind::Edit: {
-            auto* input = static_cast<Fl_Input_*>(control->widget);
-            return fromWidgetText(std::string_view(input->value(), static_cast<std::size_t>(input->size())),
-                                  (control->styles & style::MultiLine) != 0, maxChars);
-        }
+        case ControlKind::Edit:
+            return fromWidgetText(editWidgetText(*control), (control->styles & style::MultiLine) != 0, maxChars);
         case ControlKind::ComboBox: {
             std::string text = static_cast<Fl_Input_Choice*>(control->widget)->value();
             if (text.size() > maxChars) text.resize(maxChars);

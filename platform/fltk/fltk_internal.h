@@ -113,7 +113,28 @@ void rebuildMenu(Control& control);
 // character filter, then the edit's own rules.  Returns what was done.
 TypedOutcome typeIntoEdit(Control& control, unsigned character);
 // An insert at the caret replacing the selection that cannot be undone.
+// A scrolling edit whose view was at the end of its text keeps it there, so
+// a log follows its new lines; one scrolled back stays where it was put.
 void insertIntoEdit(Control& control, std::string_view text);
+
+// An edit's text in the widget's form ("\n" line breaks), set whole: the
+// caret at the start, the view at the top, nothing left to undo.
+std::string editWidgetText(const Control& control);
+void setEditWidgetText(Control& control, std::string_view widgetText);
+
+// What a scrolling edit shows, in lines from 1: the first line in view, how
+// many lines the view holds, how many lines the text has (the empty line
+// after a final line break counts), the first line in view when scrolled to
+// the end, and whether the vertical scroll bar is shown.  All zero for
+// other edits.
+struct EditView {
+    int topLine = 0;
+    int visibleLines = 0;
+    int lineCount = 0;
+    int lastTopLine = 0;
+    bool scrollBarVisible = false;
+};
+EditView editView(const Control& control);
 
 // Runs work on the dialogs' thread and returns when it is done.
 void runOnUiThread(const std::function<void()>& work);

@@ -40,7 +40,8 @@ WidgetKind widgetKindFor(ControlKind kind, std::uint32_t styles) {
         case ControlKind::Static:
             return WidgetKind::TextBox;
         case ControlKind::Edit:
-            return (styles & style::MultiLine) ? WidgetKind::MultiLineEdit : WidgetKind::SingleLineEdit;
+            if (!(styles & style::MultiLine)) return WidgetKind::SingleLineEdit;
+            return (styles & style::VScroll) ? WidgetKind::ScrollingEdit : WidgetKind::MultiLineEdit;
         case ControlKind::CheckBox:
             return WidgetKind::CheckButton;
         case ControlKind::RadioButton:

@@ -51,6 +51,7 @@ enum class WidgetKind {
     TextBox,         // Fl_Box
     SingleLineEdit,  // Fl_Input
     MultiLineEdit,   // Fl_Multiline_Input
+    ScrollingEdit,   // Fl_Text_Editor with a vertical scroll bar: a multi-line edit with one, such as a log
     CheckButton,     // Fl_Check_Button
     RadioButton,     // Fl_Round_Button, set only by the program
     PushButton,      // Fl_Button

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 #include "platform/fltk/fltk_internal.h"
 
@@ -36,18 +37,187 @@ public:
     }
 };
 
-// The program length of an edit's text without its selection, which the
-// next insert replaces.
-std::size_t lengthLeft(const Fl_Input_& input) {
-    const std::string_view value(input.value(), static_cast<std::size_t>(input.size()));
-    const auto from = static_cast<std::size_t>(std::min(input.position(), input.mark()));
-    const auto to = static_cast<std::size_t>(std::max(input.position(), input.mark()));
-    return programLength(value) - programLength(value.substr(from, to - from));
+// Laying out a text display's lines measures its font, which needs a
+// display; the tests that build dialogs without one keep to the rest.
+bool displayOpen() { return fl_display != nullptr; }
+
+// A multi-line edit with a vertical scroll bar: the log of the uploader,
+// which another thread appends to while the operator may be reading an
+// earlier part.  The view is the text display's own, apart from the caret,
+// so the caret can stay at the end where the lines go in while the view is
+// wherever the scroll bar or the wheel put it.  Long lines wrap, as in the
+// system's multi-line edit without horizontal scrolling, so there is no
+// horizontal scroll bar.
+class ScrollingEditWidget : public Fl_Text_Editor {
+public:
+    ScrollingEditWidget(int x, int y, int width, int height, Control& owner)
+        : Fl_Text_Editor(x, y, width, height), control(owner) {
+        scrollbar_align(FL_ALIGN_RIGHT);
+        // Clicking a scroll bar leaves the focus where it was.
+        mVScrollBar->clear_visible_focus();
+        mHScrollBar->clear_visible_focus();
+        if (displayOpen()) wrap_mode(WRAP_AT_BOUNDS, 0);
+        buffer(&text);
+    }
+
+    ~ScrollingEditWidget() override {
+        // The buffer goes before the display's own destructor would detach
+        // from it: detach here.
+        mBuffer->remove_modify_callback(buffer_modified_cb, this);
+        mBuffer->remove_predelete_callback(buffer_predelete_cb, this);
+        mBuffer = nullptr;
+    }
+
+    void resize(int x, int y, int width, int height) override {
+        if (!displayOpen()) {
+            Fl_Widget::resize(x, y, width, height);
+            return;
+        }
+        Fl_Text_Editor::resize(x, y, width, height);
+    }
+
+    int handle(int event) override;
+
+    // The scroll bar's range is the lines the view can start at.
+    int lastTopLine() const { return static_cast<int>(mVScrollBar->maximum()); }
+    // Text that fits is shown from the top, and is at its end there too.
+    bool atEnd() const { return mTopLineNum >= lastTopLine() || mNBufferLines < mNVisibleLines; }
+    void scrollToEnd() {
+        if (displayOpen()) scroll(mNBufferLines + 2, 0);
+    }
+    void scrollToTop() {
+        if (displayOpen()) scroll(1, 0);
+    }
+    void showCaret() {
+        if (displayOpen()) show_insert_position();
+    }
+    EditView view() const {
+        return {mTopLineNum, mNVisibleLines, mNBufferLines + 1, lastTopLine(), mVScrollBar->visible() != 0};
+    }
+
+private:
+    Control& control;
+    Fl_Text_Buffer text;
+};
+
+ScrollingEditWidget* scrollingEdit(const Control& control) {
+    return dynamic_cast<ScrollingEditWidget*>(control.widget);
 }
 
-// An edit: every typed character passes the control's character filter and
-// then the edit's own rules (upper case, digits only, text limit) before it
-// is inserted.  Pasted text sees only the edit's rules, as on Windows.
+// The part of an edit's text that the next insert replaces: the selection,
+// or the empty range at the caret.
+struct EditRange {
+    std::size_t from = 0;
+    std::size_t to = 0;
+};
+
+EditRange replacedRange(const Control& control) {
+    if (ScrollingEditWidget* edit = scrollingEdit(control)) {
+        int start = 0;
+        int end = 0;
+        if (edit->buffer()->selection_position(&start, &end))
+            return {static_cast<std::size_t>(start), static_cast<std::size_t>(end)};
+        const auto caret = static_cast<std::size_t>(edit->insert_position());
+        return {caret, caret};
+    }
+    const auto* input = static_cast<const Fl_Input_*>(control.widget);
+    return {static_cast<std::size_t>(std::min(input->position(), input->mark())),
+            static_cast<std::size_t>(std::max(input->position(), input->mark()))};
+}
+
+// The program length of an edit's text without the range an insert replaces.
+std::size_t lengthLeft(const Control& control, EditRange range) {
+    const std::string value = editWidgetText(control);
+    return programLength(value) - programLength(std::string_view(value).substr(range.from, range.to - range.from));
+}
+
+enum class Change { Typed, Program };
+
+// Puts widget text in place of a range, the caret after it.  What the
+// operator types can be undone and brings the caret into view; what the
+// program inserts cannot be undone, and a scrolling edit follows it only
+// when its view was at the end.
+void replaceRange(Control& control, EditRange range, std::string_view widgetText, Change change) {
+    const auto from = static_cast<int>(range.from);
+    const auto to = static_cast<int>(range.to);
+    const auto caret = static_cast<int>(range.from + widgetText.size());
+    const std::string inserted(widgetText);
+    if (ScrollingEditWidget* edit = scrollingEdit(control)) {
+        Fl_Text_Buffer* buffer = edit->buffer();
+        const bool following = edit->atEnd();
+        if (change == Change::Program) buffer->canUndo(0);  // also forgets what could be undone so far
+        buffer->replace(from, to, inserted.c_str());
+        if (change == Change::Program) buffer->canUndo(1);
+        buffer->unselect();
+        edit->insert_position(caret);
+        if (change == Change::Typed) {
+            edit->set_changed();
+            edit->showCaret();
+        } else if (following) {
+            edit->scrollToEnd();
+        }
+        return;
+    }
+    auto* input = static_cast<Fl_Input_*>(control.widget);
+    if (change == Change::Typed) {
+        input->replace(from, to, inserted.data(), static_cast<int>(inserted.size()));
+        input->set_changed();
+        return;
+    }
+    const std::string value = editWidgetText(control);
+    const std::string replaced = value.substr(0, range.from) + inserted + value.substr(range.to);
+    // Setting the whole value forgets the undo buffer: this change cannot be undone.
+    input->value(replaced.data(), static_cast<int>(replaced.size()));
+    input->position(caret, caret);
+}
+
+std::string_view eventText() {
+    return {Fl::event_text() ? Fl::event_text() : "", static_cast<std::size_t>(std::max(0, Fl::event_length()))};
+}
+
+// Pasted text sees only the edit's rules, as on Windows.
+void insertPasted(Control& control, std::string_view text) {
+    const EditRange range = replacedRange(control);
+    const std::string widgetText = toWidgetText(
+        insertionText(control.editStyle(), text, lengthLeft(control, range), control.textLimit, TextEncoding::Utf8),
+        control.editStyle().multiLine);
+    if (!widgetText.empty()) replaceRange(control, range, widgetText, Change::Typed);
+}
+
+// A key press in an edit: every typed character passes the control's
+// character filter and then the edit's own rules (upper case, digits only,
+// text limit) before it goes in.  Keys that type nothing, backspace and the
+// edit's own control keys (copy, cut, paste, undo) go on to the widget
+// through passOn.
+template <class PassOn>
+int editKeyPressed(Control& control, PassOn passOn) {
+    const int key = Fl::event_key();
+    // Enter in a one-line edit and Esc anywhere belong to the dialog.
+    if ((key == FL_Enter || key == FL_KP_Enter) && !(control.styles & style::MultiLine)) return 0;
+    if (key == FL_Escape) return 0;
+    const std::vector<unsigned> characters = typedCharacters(key, Fl::event_state(), eventText());
+    if (characters.empty()) return passOn();
+    bool passed = false;
+    for (unsigned c : characters) {
+        const TypedOutcome outcome = typeIntoEdit(control, c);
+        if (outcome == TypedOutcome::EraseBack || outcome == TypedOutcome::EditCommand) passed = true;
+    }
+    return passed ? passOn() : 1;
+}
+
+int ScrollingEditWidget::handle(int event) {
+    if (event == FL_KEYBOARD) {
+        // Tab moves on to the next control, as it does from the other edits.
+        if (Fl::event_key() == FL_Tab) return 0;
+        return editKeyPressed(control, [this] { return Fl_Text_Editor::handle(FL_KEYBOARD); });
+    }
+    if (event == FL_PASTE) {
+        insertPasted(control, eventText());
+        return 1;
+    }
+    return Fl_Text_Editor::handle(event);
+}
+
 template <class Base>
 class EditWidget : public Base {
 public:
@@ -55,44 +225,16 @@ public:
         : Base(x, y, width, height), control(owner) {}
 
     int handle(int event) override {
-        if (event == FL_KEYBOARD) return keyPressed();
+        if (event == FL_KEYBOARD) return editKeyPressed(control, [this] { return Base::handle(FL_KEYBOARD); });
         if (event == FL_PASTE) {
             if (this->readonly()) return Base::handle(event);
-            insertTyped(std::string_view(Fl::event_text() ? Fl::event_text() : "",
-                                         static_cast<std::size_t>(std::max(0, Fl::event_length()))));
+            insertPasted(control, eventText());
             return 1;
         }
         return Base::handle(event);
     }
 
 private:
-    int keyPressed() {
-        const int key = Fl::event_key();
-        // Enter in a one-line edit and Esc anywhere belong to the dialog.
-        if ((key == FL_Enter || key == FL_KP_Enter) && !(control.styles & style::MultiLine)) return 0;
-        if (key == FL_Escape) return 0;
-        const std::vector<unsigned> characters = typedCharacters(
-            key, Fl::event_state(),
-            std::string_view(Fl::event_text() ? Fl::event_text() : "",
-                              static_cast<std::size_t>(std::max(0, Fl::event_length()))));
-        if (characters.empty()) return Base::handle(FL_KEYBOARD);
-        bool passOn = false;
-        for (unsigned c : characters) {
-            const TypedOutcome outcome = typeIntoEdit(control, c);
-            if (outcome == TypedOutcome::EraseBack || outcome == TypedOutcome::EditCommand) passOn = true;
-        }
-        return passOn ? Base::handle(FL_KEYBOARD) : 1;
-    }
-
-    void insertTyped(std::string_view text) {
-        const std::size_t left = lengthLeft(*this);
-        const std::string widgetText = toWidgetText(
-            insertionText(control.editStyle(), text, left, control.textLimit, TextEncoding::Utf8), control.editStyle().multiLine);
-        if (widgetText.empty()) return;
-        this->replace(this->position(), this->mark(), widgetText.data(), static_cast<int>(widgetText.size()));
-        this->set_changed();
-    }
-
     Control& control;
 };
 
@@ -171,6 +313,16 @@ Fl_Widget* createControlWidget(Control& control, const ControlTemplate& controlT
             widget = input;
             break;
         }
+        case WidgetKind::ScrollingEdit: {
+            auto* edit = new ScrollingEditWidget(r.x, r.y, r.width, r.height, control);
+            edit->box((controlTemplate.styles & style::Border) ? FL_DOWN_BOX : FL_FLAT_BOX);
+            edit->textfont(FL_HELVETICA);
+            edit->textsize(fontPixels);
+            edit->callback(ignoreCallback);
+            edit->when(FL_WHEN_NEVER);
+            widget = edit;
+            break;
+        }
         case WidgetKind::CheckButton: {
             auto* check = new Fl_Check_Button(r.x, r.y, r.width, r.height);
             check->callback(buttonClicked, &control);
@@ -243,31 +395,53 @@ void rebuildMenu(Control& control) {
 
 TypedOutcome typeIntoEdit(Control& control, unsigned character) {
     if (control.filter && !control.filter(control.dialog, control.id, character)) return TypedOutcome::Refuse;
-    auto* input = static_cast<Fl_Input_*>(control.widget);
-    const std::size_t left = lengthLeft(*input);
-    const TypedResult result = typedCharacter(control.editStyle(), character, left, control.textLimit, TextEncoding::Utf8);
-    if (result.outcome == TypedOutcome::Insert) {
-        const std::string text = toWidgetText(result.text, control.editStyle().multiLine);
-        input->replace(input->position(), input->mark(), text.data(), static_cast<int>(text.size()));
-        input->set_changed();
-    }
+    const EditRange range = replacedRange(control);
+    const TypedResult result =
+        typedCharacter(control.editStyle(), character, lengthLeft(control, range), control.textLimit, TextEncoding::Utf8);
+    if (result.outcome == TypedOutcome::Insert)
+        replaceRange(control, range, toWidgetText(result.text, control.editStyle().multiLine), Change::Typed);
     return result.outcome;
 }
 
 void insertIntoEdit(Control& control, std::string_view text) {
-    auto* input = static_cast<Fl_Input_*>(control.widget);
-    const std::string value(input->value(), static_cast<std::size_t>(input->size()));
-    const auto from = static_cast<std::size_t>(std::min(input->position(), input->mark()));
-    const auto to = static_cast<std::size_t>(std::max(input->position(), input->mark()));
-    const std::size_t left = lengthLeft(*input);
+    const EditRange range = replacedRange(control);
     const std::string inserted =
-        toWidgetText(insertionText(control.editStyle(), text, left, control.textLimit, TextEncoding::Utf8),
+        toWidgetText(insertionText(control.editStyle(), text, lengthLeft(control, range), control.textLimit,
+                                   TextEncoding::Utf8),
                      control.editStyle().multiLine);
-    const std::string replaced = value.substr(0, from) + inserted + value.substr(to);
-    // Setting the whole value forgets the undo buffer: this change cannot be undone.
-    input->value(replaced.data(), static_cast<int>(replaced.size()));
-    const auto caret = static_cast<int>(from + inserted.size());
-    input->position(caret, caret);
+    replaceRange(control, range, inserted, Change::Program);
+}
+
+std::string editWidgetText(const Control& control) {
+    if (ScrollingEditWidget* edit = scrollingEdit(control)) {
+        char* copy = edit->buffer()->text();
+        std::string value = copy ? copy : "";
+        std::free(copy);
+        return value;
+    }
+    const auto* input = static_cast<const Fl_Input_*>(control.widget);
+    return {input->value(), static_cast<std::size_t>(input->size())};
+}
+
+void setEditWidgetText(Control& control, std::string_view widgetText) {
+    const std::string value(widgetText);
+    if (ScrollingEditWidget* edit = scrollingEdit(control)) {
+        Fl_Text_Buffer* buffer = edit->buffer();
+        buffer->canUndo(0);
+        buffer->text(value.c_str());
+        buffer->canUndo(1);
+        edit->insert_position(0);
+        edit->scrollToTop();
+        return;
+    }
+    auto* input = static_cast<Fl_Input_*>(control.widget);
+    input->value(value.data(), static_cast<int>(value.size()));
+    input->position(0, 0);
+}
+
+EditView editView(const Control& control) {
+    const ScrollingEditWidget* edit = scrollingEdit(control);
+    return edit ? edit->view() : EditView{};
 }
 
 }  // namespace fltk_backend

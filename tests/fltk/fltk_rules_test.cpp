@@ -86,6 +86,8 @@ TEST(WidgetMapping, EveryControlKindHasItsWidget) {
         {ControlKind::Static, style::AlignLeft, WidgetKind::TextBox},
         {ControlKind::Edit, style::Border, WidgetKind::SingleLineEdit},
         {ControlKind::Edit, style::MultiLine | style::UpperCase, WidgetKind::MultiLineEdit},
+        {ControlKind::Edit, style::MultiLine | style::AutoVScroll | style::VScroll, WidgetKind::ScrollingEdit},
+        {ControlKind::Edit, style::VScroll, WidgetKind::SingleLineEdit},
         {ControlKind::CheckBox, style::TabStop, WidgetKind::CheckButton},
         {ControlKind::RadioButton, style::TabStop, WidgetKind::RadioButton},
         {ControlKind::PushButton, style::TabStop, WidgetKind::PushButton},

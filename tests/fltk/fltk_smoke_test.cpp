@@ -372,7 +372,9 @@ TEST_F(FltkSmokeTest, EveryChildDialogShowsItsControls) {
             setControlText(dialog, uploader::StatusLine, "Upload Completed Successfully");
             setControlText(dialog, uploader::PathLine, "/home/op/firmware/jx3-v31.bin");
             setProgress(dialog, uploader::ProgressBar, 60);
-            insertEditText(dialog, uploader::LogEdit, "Programming block 1\r\nProgramming block 2\r\n");
+            // More lines than fit: the picture shows the log at its end, with its scroll bar.
+            for (int block = 1; block <= 20; ++block)
+                insertEditText(dialog, uploader::LogEdit, "Programming block " + std::to_string(block) + "\r\n");
         }
         if (templateId == dlg::About) {
             setControlText(dialog, about::VersionLine, "Ver 5.0, Built 12:00:00, Jan  1 2026");

@@ -93,7 +93,10 @@ TEST_F(FltkDialogTest, EveryTemplateControlBecomesItsWidgetAtItsPlace) {
                     EXPECT_EQ(static_cast<unsigned>(widget->align()), labelAlignFor(c.kind, c.styles));
                     break;
                 case ControlKind::Edit:
-                    if (c.styles & style::MultiLine)
+                    // A multi-line edit with a vertical scroll bar (the uploader's log) scrolls as a log.
+                    if ((c.styles & style::MultiLine) && (c.styles & style::VScroll))
+                        EXPECT_NE(dynamic_cast<Fl_Text_Editor*>(widget), nullptr);
+                    else if (c.styles & style::MultiLine)
                         EXPECT_NE(dynamic_cast<Fl_Multiline_Input*>(widget), nullptr);
                     else
                         EXPECT_EQ(static_cast<Fl_Input*>(widget)->input_type(), FL_NORMAL_INPUT);
@@ -223,13 +226,48 @@ TEST_F(FltkDialogTest, InsertsGoToTheCaretAndCannotBeUndone) {
     insertEditText(dialog, uploader::LogEdit, "Block 1\r\n");
     insertEditText(dialog, uploader::LogEdit, "Block 2\r\n");
     EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 65535), "Block 1\r\nBlock 2\r\n");
-    auto* log = static_cast<Fl_Input*>(controlWidget(dialog, uploader::LogEdit));
-    EXPECT_EQ(log->undo(), 0);
+    auto* log = dynamic_cast<Fl_Text_Editor*>(controlWidget(dialog, uploader::LogEdit));
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->buffer()->undo(), 0);
     EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 65535), "Block 1\r\nBlock 2\r\n");
+    EXPECT_EQ(log->insert_position(), 16) << "the caret follows the insert";
     // Over a selection, the insert replaces it.
-    log->position(0, 5);
+    log->buffer()->select(0, 5);
     insertEditText(dialog, uploader::LogEdit, "Frame");
     EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 65535), "Frame 1\r\nBlock 2\r\n");
+    EXPECT_EQ(log->insert_position(), 5);
+    // What the operator typed before cannot be undone after the program's insert either.
+    type(log, "X");
+    insertEditText(dialog, uploader::LogEdit, "Y");
+    EXPECT_EQ(log->buffer()->undo(), 0);
+    EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 65535), "FrameXY 1\r\nBlock 2\r\n");
+}
+
+TEST_F(FltkDialogTest, TheLogTakesTypingAsTheOtherEditsDo) {
+    Window dialog = open(dlg::FirmwareUploader);
+    Fl_Widget* log = controlWidget(dialog, uploader::LogEdit);
+    installCharFilter(dialog, uploader::LogEdit, refuseHash);
+    type(log, "ab#c");
+    EXPECT_EQ(press(log, FL_Enter, "\r"), 1);
+    type(log, "d");
+    EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 100), "abc\r\nd");
+    EXPECT_EQ(filterSaw, (std::vector<unsigned>{'a', 'b', '#', 'c', 13, 'd'}));
+    // The limit counts the line break as two.
+    setTextLimit(dialog, uploader::LogEdit, 7);
+    type(log, "ef");
+    EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 100), "abc\r\nde");
+    // A paste sees the limit but not the filter.
+    setTextLimit(dialog, uploader::LogEdit, 9);
+    Fl::e_text = const_cast<char*>("#gh");
+    Fl::e_length = 3;
+    log->handle(FL_PASTE);
+    EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 100), "abc\r\nde#g");
+    // Esc and Tab belong to the dialog; setting the text starts afresh.
+    EXPECT_EQ(press(log, FL_Escape, "\x1b"), 0);
+    EXPECT_EQ(press(log, FL_Tab, "\t"), 0);
+    setControlText(dialog, uploader::LogEdit, "x\r\ny");
+    EXPECT_EQ(getControlText(dialog, uploader::LogEdit, 100), "x\r\ny");
+    EXPECT_EQ(static_cast<Fl_Text_Editor*>(log)->insert_position(), 0);
 }
 
 TEST_F(FltkDialogTest, InsertsFromAnotherThreadWaitForTheDialogsThread) {
@@ -357,32 +395,37 @@ TEST_F(FltkDialogTest, EnterAndEscapeAreTheDialogManagersCommands) {
     EXPECT_EQ(press(controlWidget(main, mainwin::MaxWpmEdit), FL_Escape, "\x1b"), 0);
 }
 
-TEST_F(FltkDialogTest, EscapeInEveryWidgetOfTheMainWindowIsCommandTwoAndNeverAClose) {
-    Window main = open(dlg::MainWindow);
-    std::vector<Fl_Widget*> widgets;
-    for (const ControlTemplate& c : findDialogTemplate(dlg::MainWindow)->controls) {
-        Fl_Widget* widget = controlWidget(main, c.id);
-        widgets.push_back(widget);
-        // A drop-down list is a field and an arrow button: each can hold the focus.
-        if (auto* choice = dynamic_cast<Fl_Input_Choice*>(widget)) {
-            widgets.push_back(choice->input());
-            widgets.push_back(choice->menubutton());
+TEST_F(FltkDialogTest, EscapeInEveryWidgetOfTheMainWindowAndTheUploaderIsCommandTwoAndNeverAClose) {
+    for (int templateId : {dlg::MainWindow, dlg::FirmwareUploader}) {
+        Window dialog = open(templateId);
+        std::vector<Fl_Widget*> widgets;
+        for (const ControlTemplate& c : findDialogTemplate(templateId)->controls) {
+            Fl_Widget* widget = controlWidget(dialog, c.id);
+            widgets.push_back(widget);
+            // A drop-down list is a field and an arrow button: each can hold the focus.
+            if (auto* choice = dynamic_cast<Fl_Input_Choice*>(widget)) {
+                widgets.push_back(choice->input());
+                widgets.push_back(choice->menubutton());
+            }
+            // The log's scroll bars are its children.
+            if (auto* log = dynamic_cast<Fl_Text_Editor*>(widget))
+                for (int i = 0; i < log->children(); ++i) widgets.push_back(log->child(i));
         }
-    }
-    for (Fl_Widget* widget : widgets) {
-        recorded.messages.clear();
-        Fl::focus_ = widget;
-        // The toolkit's own dispatch: the focus and its parents, then the
-        // shortcut round, then the window's callback.
-        Fl::e_keysym = FL_Escape;
-        Fl::e_state = 0;
-        Fl::e_text = const_cast<char*>("\x1b");
-        Fl::e_length = 1;
-        Fl::handle(FL_KEYBOARD, main->window);
-        ASSERT_EQ(recorded.messages.size(), 1u) << "widget at " << widget->x() << "," << widget->y();
-        EXPECT_EQ(recorded.messages[0].event, DialogEvent::Command);
-        EXPECT_EQ(recorded.messages[0].controlId, IdCancel);
-        EXPECT_FALSE(main->ended);
+        for (Fl_Widget* widget : widgets) {
+            recorded.messages.clear();
+            Fl::focus_ = widget;
+            // The toolkit's own dispatch: the focus and its parents, then the
+            // shortcut round, then the window's callback.
+            Fl::e_keysym = FL_Escape;
+            Fl::e_state = 0;
+            Fl::e_text = const_cast<char*>("\x1b");
+            Fl::e_length = 1;
+            Fl::handle(FL_KEYBOARD, dialog->window);
+            ASSERT_EQ(recorded.messages.size(), 1u) << "widget at " << widget->x() << "," << widget->y();
+            EXPECT_EQ(recorded.messages[0].event, DialogEvent::Command);
+            EXPECT_EQ(recorded.messages[0].controlId, IdCancel);
+            EXPECT_FALSE(dialog->ended);
+        }
     }
     Fl::focus_ = nullptr;
 }
