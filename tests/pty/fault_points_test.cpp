@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <thread>
 
 #include "app/keyer_operations.h"
@@ -81,6 +82,8 @@ const LinkFaultPoint linkFaultPoints[] = {
     {"Variant", 0x18, Fault::Silence, "JX F/W ver 31.52", ">JX OK", "JX IC: unknown", "PotValue: 9", 1},
 };
 
+void PrintTo(const LinkFaultPoint& p, std::ostream* os) { *os << p.name << faultName(p.fault); }
+
 class LinkCheckFault : public FaultPointTest, public ::testing::WithParamInterface<LinkFaultPoint> {};
 
 TEST_P(LinkCheckFault, EndsWithItsTextAndTheNextTestPasses) {
@@ -153,6 +156,8 @@ const UploadFaultPoint uploadFaultPoints[] = {
     {"Restart", Step::Restart, 0, Fault::HangUp, "Error: Restart failed !", 956, ">JX OK"},
     {"Restart", Step::Restart, 0, Fault::Silence, Complete, 956, ">JX OK"},
 };
+
+void PrintTo(const UploadFaultPoint& p, std::ostream* os) { *os << p.name << faultName(p.fault); }
 
 class UploadFaultTest : public FaultPointTest {
 protected:
