@@ -58,7 +58,7 @@ void Bootloader::receiveByte(std::uint8_t byte, std::vector<std::uint8_t>& repli
     }
     if (frame_.empty()) {
         if (byte == RestartByte) {
-            restart();
+            if (!takeFault(restartFault_, replies)) restart();
             return;
         }
         if (byte != WriteRecord && byte != WriteLastRecord) {
@@ -76,12 +76,23 @@ void Bootloader::receiveByte(std::uint8_t byte, std::vector<std::uint8_t>& repli
 void Bootloader::receiveCommandByte(std::uint8_t byte, std::vector<std::uint8_t>& replies) {
     // The sync request is the firmware's echo test, 00 04 55.
     if (recent_[0] == 0x00 && recent_[1] == 0x04 && byte == 0x55) {
-        replies.push_back(SyncReply);
-        synced_ = true;
+        if (!takeFault(syncFault_, replies)) {
+            replies.push_back(SyncReply);
+            synced_ = true;
+        }
     } else if (byte == SpeedUpByte && synced_) {
         lineSpeed_ = RecordBaud;
     }
     recent_ = {recent_[1], byte};
+}
+
+bool Bootloader::takeFault(std::optional<FrameFault>& planted, std::vector<std::uint8_t>& replies) {
+    if (!planted) return false;
+    const FrameFault f = *planted;
+    planted.reset();
+    if (f.kind == FrameFault::Kind::Reply) replies.push_back(f.reply);
+    if (f.kind == FrameFault::Kind::Disconnect) disconnected_ = true;
+    return true;
 }
 
 void Bootloader::handleFrame(std::vector<std::uint8_t>& replies) {

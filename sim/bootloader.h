@@ -88,6 +88,11 @@ public:
     // Frame frameNumber (0 for the first frame after start()) gets this fault
     // instead of its own answer; each fault is used once.
     void injectFrameFault(int frameNumber, FrameFault fault);
+    // The next sync request, or the next restart byte, gets this fault instead
+    // of its own handling: no sync (a reply fault answers its byte instead of
+    // 0xAA), or no restart (the bootloader stays where it is, at 9600 baud).
+    void injectSyncFault(FrameFault fault) { syncFault_ = fault; }
+    void injectRestartFault(FrameFault fault) { restartFault_ = fault; }
 
     // Program memory.  A frame to a record at word address a writes words a to a+7.
     std::uint16_t word(std::size_t address) const { return memory_[address]; }
@@ -109,6 +114,8 @@ private:
     void receiveCommandByte(std::uint8_t byte, std::vector<std::uint8_t>& replies);
     void handleFrame(std::vector<std::uint8_t>& replies);
     void restart();
+    // Applies a planted fault in place of an answer; true when there was one.
+    bool takeFault(std::optional<FrameFault>& planted, std::vector<std::uint8_t>& replies);
 
     std::array<std::uint16_t, ProgramWords> memory_{};
     bool firmwareValid_ = true;
@@ -122,6 +129,8 @@ private:
     int frameNumber_ = 0;
     int restarts_ = 0;
     std::map<int, FrameFault> faults_;
+    std::optional<FrameFault> syncFault_;
+    std::optional<FrameFault> restartFault_;
     std::vector<FrameSeen> frames_;
 };
 

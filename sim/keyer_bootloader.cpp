@@ -17,7 +17,8 @@ void bootloaderByte(Bootloader& boot, KeyerSimulator& keyer, std::uint8_t byte) 
     keyer.setKeyerBaud(boot.lineSpeed());
     keyer.send(answers);
 
-    if (boot.disconnected()) keyer.disconnect();
+    // A keyer that drops off the line pulls its cable: a line server hangs up.
+    if (boot.disconnected()) keyer.pullCable();
     // A keyer whose upload broke off comes back in its bootloader after a reset.
     keyer.identity().firmwarePresent = boot.firmwareValid();
 

@@ -109,8 +109,10 @@ public:
     // have come in (the rest is lost).
     void setHangUpInReply(std::uint8_t commandCode, std::size_t length) { hangUpInReply_[commandCode] = length; }
     void setHangUpInBlock(std::uint8_t commandCode, std::size_t length) { hangUpInBlock_[commandCode] = length; }
-    // Whether one of those two pulled the cable; a line server then hangs
-    // its line up.
+    // The cable is pulled now, as those two pull it: for faults planted
+    // outside the firmware's commands (the bootloader's).
+    void pullCable() { hangUpByFault(); }
+    // Whether a fault pulled the cable; a line server then hangs its line up.
     bool hungUpByFault() const { return hungUpByFault_; }
     bool connected() const { return connected_; }
     void clearFaults();

@@ -172,13 +172,14 @@ void PtyKeyerServer::hangUpAfterFault() {
     // hang-up discards what the terminal still holds for the program.  They
     // reach the program's end a moment after they were written, and the
     // program may take them at once, so wait (bounded) until they have been
-    // there and gone.
+    // there and gone.  A keyer that sent nothing after the fault leaves
+    // nothing on its way: the line goes as soon as the terminal is empty.
     bool seen = false;
     for (int waited = 0; waited < 2000 && !stopping_; ++waited) {
         int unread = 0;
         if (::ioctl(slave_, FIONREAD, &unread) != 0) break;
         if (unread > 0) seen = true;
-        if (seen && unread == 0) break;
+        if (unread == 0 && (seen || !wroteAfterFault_)) break;
         sleepUs(1000);
     }
     // Closing both ends leaves the program's open end hung up.
@@ -236,6 +237,7 @@ void PtyKeyerServer::flushOutput() {
         }
         const ssize_t n = ::write(master_, chunk, count);
         if (n <= 0) return;  // no room now: try again on the next round
+        if (lineStopped_) wroteAfterFault_ = true;
         outgoing_.erase(outgoing_.begin(), outgoing_.begin() + n);
     }
 }

@@ -77,4 +77,5 @@ private:
     std::deque<std::uint8_t> outgoing_;  // waiting for room in the terminal (server thread only)
     std::int64_t startUs_ = 0;
     std::atomic<bool> lineStopped_{false};  // a hang-up fault fired; the line goes once the output is out
+    bool wroteAfterFault_ = false;          // the keyer's last bytes went out after the fault (server thread only)
 };

@@ -61,5 +61,16 @@ FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uin
         ::unlink(temp.c_str());
         return FileWriteStatus::WriteFailed;
     }
+    // The rename is an entry in the folder: flush the folder too, so that the
+    // new file and not the old one is there after a power cut.  The file has
+    // already replaced the old one, so a folder that cannot be flushed (some
+    // file systems refuse) does not undo the save.
+    const std::size_t slash = target.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        (void)::fsync(dir);
+        ::close(dir);
+    }
     return FileWriteStatus::Ok;
 }

@@ -1,13 +1,17 @@
 // jxtool's commands against the simulated keyer on a pseudo-terminal (COM7).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <thread>
 #include <vector>
 
@@ -15,6 +19,7 @@
 #include "settings/keyer_settings.h"
 #include "sim/keyer_bootloader.h"
 #include "tests/firmware/hex_writer.h"
+#include "tests/support/file_faults.h"
 #include "tests/pty/pty_fixture.h"
 #include "tools/jxtool/jxtool.h"
 
@@ -101,6 +106,91 @@ TEST_F(Jxtool, FlashProgramsAFullImage) {
     });
     EXPECT_EQ(onKeyer([](KeyerSimulator& k) { return k.identity().firmwareMajor; }), 32);
 }
+
+// A backup that cannot be saved keeps the backup saved there before.
+struct ReadFault {
+    const char* name;
+    bool fullDisk;  // otherwise a read-only folder
+    const char* message;
+};
+
+void PrintTo(const ReadFault& f, std::ostream* os) { *os << f.name; }
+
+// What the program writes to stderr meanwhile, through a pipe: a file would
+// be held to the file size limit of a full disk too.
+class StderrCapture {
+public:
+    StderrCapture() {
+        std::fflush(stderr);
+        if (::pipe(pipe_) != 0) return;
+        saved_ = ::dup(2);
+        ::dup2(pipe_[1], 2);
+    }
+    ~StderrCapture() { take(); }
+    std::string take() {
+        if (saved_ < 0) return {};
+        std::fflush(stderr);
+        ::dup2(saved_, 2);
+        ::close(saved_);
+        ::close(pipe_[1]);
+        saved_ = -1;
+        std::string text;
+        char buffer[512];
+        for (ssize_t n; (n = ::read(pipe_[0], buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+        ::close(pipe_[0]);
+        return text;
+    }
+
+private:
+    int pipe_[2] = {-1, -1};
+    int saved_ = -1;
+};
+
+class JxtoolReadFault : public Jxtool, public ::testing::WithParamInterface<ReadFault> {};
+
+TEST_P(JxtoolReadFault, LeavesThePreviousBackupAndExitsWithOne) {
+    const ReadFault& f = GetParam();
+    std::ranges::copy(validRecord(), keyer.record().begin());
+    serve();
+    const auto folder = tempDir / "backups";
+    std::filesystem::create_directories(folder);
+    const std::string backup = (folder / "backup.eep").string();
+    const Bytes previous(300, 0x5A);
+    writeAll(backup, previous);
+    // Opened by the device path, which any user may open here, so that a
+    // read as another user reaches the keyer.
+    std::filesystem::permissions(server->devicePath(), std::filesystem::perms::all & ~std::filesystem::perms::owner_exec &
+                                                           ~std::filesystem::perms::group_exec &
+                                                           ~std::filesystem::perms::others_exec);
+    const std::vector<std::string> args{"--port", server->devicePath(), "read", backup};
+
+    int code = 0;
+    std::string errors;
+    if (f.fullDisk) {
+        StderrCapture capture;
+        const ScopedFileSizeLimit full(100);
+        ASSERT_TRUE(full.active());
+        code = run(args);
+        errors = capture.take();
+    } else {
+        const ScopedReadOnlyFolder readOnly(folder);
+        if (!readOnly.reason().empty()) GTEST_SKIP() << readOnly.reason();
+        StderrCapture capture;
+        code = run(args);
+        errors = capture.take();
+    }
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(errors, "jxtool: " + backup + ": " + f.message + " (nothing was saved; the file is as it was)\n");
+    EXPECT_EQ(readAll(backup), previous);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "nothing half-written beside it";
+    EXPECT_EQ(run(args), 0) << "with room and rights again";
+    EXPECT_EQ(readAll(backup), validRecord());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, JxtoolReadFault,
+                         ::testing::Values(ReadFault{"FullDisk", true, "Export Log File Failed."},
+                                           ReadFault{"ReadOnlyFolder", false, "Can't open Settings file for write"}),
+                         [](const ::testing::TestParamInfo<ReadFault>& i) { return i.param.name; });
 
 TEST_F(Jxtool, BadUsageExitsWithTwo) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

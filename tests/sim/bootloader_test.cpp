@@ -162,6 +162,40 @@ TEST_F(BootloaderTest, InjectedDisconnect) {
     EXPECT_TRUE(boot.running()) << "a keyer off the line does not restart";
 }
 
+struct StepFault {
+    const char* name;
+    FrameFault fault;
+    Bytes answer;       // to the sync request
+    bool disconnected;  // off the line
+};
+
+class BootloaderSyncAndRestartFault : public BootloaderTest, public ::testing::WithParamInterface<StepFault> {};
+
+TEST_P(BootloaderSyncAndRestartFault, ReplacesTheSyncOnceAndStopsTheRestart) {
+    const StepFault& f = GetParam();
+    boot.start();
+    boot.injectSyncFault(f.fault);
+    EXPECT_EQ(send({0x00, 0x04, 0x55}, 1200), f.answer);
+    EXPECT_EQ(boot.disconnected(), f.disconnected);
+    if (f.disconnected) return;
+    send({0x35}, 1200);
+    EXPECT_EQ(boot.lineSpeed(), 1200u) << "not synchronised: no speed-up";
+
+    readyForFrames();  // the fault was used up
+    send(frameFor(0x2E, 0x0000, SomeWords), 9600);
+    boot.injectRestartFault(f.fault);
+    send({0x5A}, 9600);
+    EXPECT_EQ(boot.restarts(), 0);
+    EXPECT_TRUE(boot.running());
+    EXPECT_EQ(boot.lineSpeed(), 9600u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, BootloaderSyncAndRestartFault,
+                         ::testing::Values(StepFault{"Reply", FrameFault::replyWith(0x55), Bytes{0x55}, false},
+                                           StepFault{"Silence", FrameFault::silence(), Bytes{}, false},
+                                           StepFault{"Disconnect", FrameFault::disconnect(), Bytes{}, true}),
+                         [](const ::testing::TestParamInfo<StepFault>& i) { return i.param.name; });
+
 TEST_F(BootloaderTest, FramesAreNumberedFromEachStart) {
     readyForFrames();
     boot.injectFrameFault(0, FrameFault::replyWith(0x89));

@@ -101,6 +101,7 @@ TEST_F(KeyerBootloader, DisconnectTakesTheKeyerOffTheLine) {
     enterAndSpeedUp();
     EXPECT_EQ(ask(frameFor(0x1B, 0x0020)), Bytes{});
     EXPECT_FALSE(keyer.connected());
+    EXPECT_TRUE(keyer.hungUpByFault()) << "a line server hangs its line up";
 }
 
 TEST(KeyerWithoutFirmware, StartsInItsBootloader) {

@@ -130,7 +130,8 @@ bool loadFile(const std::string& path, KeyerSettings& record) {
 
 bool saveFile(const std::string& path, const KeyerSettings& record) {
     const SettingsFileResult result = saveSettingsTo(path, record);
-    if (!result.ok) failed(path + ": " + std::string(result.message));
+    // The file is replaced whole or not at all: one saved there before is still there.
+    if (!result.ok) failed(path + ": " + std::string(result.message) + " (nothing was saved; the file is as it was)");
     return result.ok;
 }
 

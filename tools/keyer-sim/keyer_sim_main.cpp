@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +53,12 @@ const char* const usage =
     "                        the memory dump, 18:1 at the end of the link check\n"
     "  --hang-up-in-block CODE:LEN   hang the line up once LEN bytes of the data\n"
     "                        block of command CODE (hex: 0D image, 1B extension) came in\n"
+    "  --hang-up-at WHERE    hang the line up in the bootloader, in place of its\n"
+    "                        answer: WHERE is sync (the sync request), restart\n"
+    "                        (the restart byte) or N, the record frame N counted\n"
+    "                        from 0 (the first frame of an upload, record 4)\n"
+    "  --silent-at WHERE     the bootloader says nothing there and does not act:\n"
+    "                        no sync, frame N not stored, or no restart\n"
     "SIGUSR1 pulls the cable: the line hangs up and the keyer goes silent.\n"
     "Stops on SIGINT or SIGTERM, removing the link it made.\n";
 
@@ -79,6 +86,40 @@ bool parsePair(std::string_view text, int secondBase, long secondMax, std::uint8
            parseNumber(text.substr(colon + 1), secondBase, secondMax, second);
 }
 
+// Where a bootloader fault goes: the sync request, the restart byte, or a
+// record frame by its number from the start of an upload.
+struct BootloaderFault {
+    enum class Where { Sync, Restart, Frame } where = Where::Frame;
+    int frame = 0;
+    sim::FrameFault fault;
+};
+
+bool parseBootloaderFault(std::string_view text, sim::FrameFault fault, std::vector<BootloaderFault>& faults) {
+    BootloaderFault out;
+    out.fault = fault;
+    long n = 0;
+    if (text == "sync") {
+        out.where = BootloaderFault::Where::Sync;
+    } else if (text == "restart") {
+        out.where = BootloaderFault::Where::Restart;
+    } else if (parseNumber(text, 10, 1023, n)) {
+        out.where = BootloaderFault::Where::Frame;
+        out.frame = static_cast<int>(n);
+    } else {
+        return false;
+    }
+    faults.push_back(out);
+    return true;
+}
+
+void plant(sim::Bootloader& boot, const BootloaderFault& f) {
+    switch (f.where) {
+        case BootloaderFault::Where::Sync: boot.injectSyncFault(f.fault); break;
+        case BootloaderFault::Where::Restart: boot.injectRestartFault(f.fault); break;
+        case BootloaderFault::Where::Frame: boot.injectFrameFault(f.frame, f.fault); break;
+    }
+}
+
 int fail(const std::string& message) {
     std::fprintf(stderr, "keyer-sim: %s\n", message.c_str());
     return 2;
@@ -93,6 +134,7 @@ int main(int argc, char** argv) {
     std::string linkPath, recordIn, recordOut, logPath;
     bool pace = false, silent = false;
     std::vector<std::pair<std::uint8_t, long>> shortReplies, queryReplies, replyHangUps, blockHangUps;
+    std::vector<BootloaderFault> bootloaderFaults;
 
     std::vector<std::string_view> args(argv + 1, argv + argc);
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -151,6 +193,10 @@ int main(int argc, char** argv) {
             replyHangUps.emplace_back(code, n);
         } else if (a == "--hang-up-in-block" && value(v) && parsePair(v, 10, 288, code, n)) {
             blockHangUps.emplace_back(code, n);
+        } else if (a == "--hang-up-at" && value(v) &&
+                   parseBootloaderFault(v, sim::FrameFault::disconnect(), bootloaderFaults)) {
+        } else if (a == "--silent-at" && value(v) &&
+                   parseBootloaderFault(v, sim::FrameFault::silence(), bootloaderFaults)) {
         } else if (a == "--garbage-echo" && value(v) && parseNumber(v, 16, 255, n)) {
             queryReplies.emplace_back(0x04, n);
         } else {
@@ -167,7 +213,8 @@ int main(int argc, char** argv) {
     KeyerSimulator keyer(identity);
     // The keyer's bootloader takes firmware uploads; after one, the keyer
     // answers with the version and variant of the image it was given.
-    sim::attachBootloader(keyer);
+    const std::shared_ptr<sim::Bootloader> boot = sim::attachBootloader(keyer);
+    for (const BootloaderFault& f : bootloaderFaults) plant(*boot, f);
     if (!recordIn.empty()) {
         std::ifstream in(recordIn, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
