@@ -305,9 +305,10 @@ bool discoverPorts(const PortDiscoverySource& source, std::vector<SerialPortEntr
     }
 
     for (auto& entry : listed) {
-        const std::string path = entry.devicePath.starts_with(source.overrideFolder + "/") && !source.overrideFolder.empty()
-                                     ? entry.devicePath
-                                     : underRoot(root, entry.devicePath);
+        // An override that is no link is the device itself, outside the root.
+        const bool isOverride =
+            !source.overrideFolder.empty() && entry.devicePath.starts_with(source.overrideFolder + "/");
+        const std::string path = isOverride ? entry.devicePath : underRoot(root, entry.devicePath);
         entry.accessible = source.mayOpen ? source.mayOpen(path) : ::access(path.c_str(), R_OK | W_OK) == 0;
     }
     std::sort(listed.begin(), listed.end(),
