@@ -1,47 +1,29 @@
 #include "link/com_port_dialog.h"
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "link/port_config.h"
-#include "link/transport.h"
 #include "resources/control_ids.h"
 
 using namespace comport;
-
-bool portExists(SerialOpenStatus probe) {
-    switch (probe) {
-        case SerialOpenStatus::Opened:
-        case SerialOpenStatus::AccessDenied:
-        case SerialOpenStatus::Busy:
-        case SerialOpenStatus::DeviceFault:
-        case SerialOpenStatus::TimedOut:
-            return true;
-        case SerialOpenStatus::NotFound:
-        case SerialOpenStatus::OtherError:
-            return false;
-    }
-    return false;
-}
 
 namespace {
 
 // The dialog's state from its start to its end; built afresh at each start.
 struct PortListing {
-    std::array<std::int32_t, LastProbedPort - FirstProbedPort + 1> portList{};
-    std::int32_t count = 0;
-    std::int32_t selectedIndex = -1;  // list index of comPortNumber, -1 when not listed
+    std::vector<ListedPort> portList;  // at most one per COM number, 1 to 50
+    std::int32_t selectedIndex = -1;   // list index of comPortNumber, -1 when not listed
 };
 PortListing listing;
 
 void initialise(Window dialog) {
     listing = PortListing{};
-    for (int n = FirstProbedPort; n <= LastProbedPort; ++n) {
-        if (!portExists(serialProbe(portDeviceName(n)))) continue;
-        if (n == comPortNumber) listing.selectedIndex = listing.count;
-        listing.portList[static_cast<std::size_t>(listing.count)] = n;
-        ++listing.count;
-        listAdd(dialog, PortList, "com" + std::to_string(n));
+    listing.portList = listPorts();
+    for (std::size_t i = 0; i < listing.portList.size(); ++i) {
+        const ListedPort& port = listing.portList[i];
+        if (port.number == comPortNumber) listing.selectedIndex = static_cast<std::int32_t>(i);
+        listAdd(dialog, PortList, port.text);
     }
     listSelect(dialog, PortList, listing.selectedIndex);
 }
@@ -49,8 +31,12 @@ void initialise(Window dialog) {
 void confirmPort(Window dialog) {
     // Nothing chosen (an empty list, no preselection, or typed-over text): keep the port.
     const int index = listSelection(dialog, PortList);
-    if (index >= 0 && index < listing.count) {
-        comPortNumber = listing.portList[static_cast<std::size_t>(index)];
+    if (index >= 0 && static_cast<std::size_t>(index) < listing.portList.size()) {
+        const ListedPort& port = listing.portList[static_cast<std::size_t>(index)];
+        // A record refused (a file of the user's holds comN) or failed leaves
+        // the number as it was; the choice still stands, as without a record.
+        (void)recordChosenPort(port);
+        comPortNumber = port.number;
         writeConfigFile();
     }
     endDialog(dialog, 1);

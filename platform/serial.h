@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct SerialDevice;  // opaque; each backend defines it
 
@@ -87,3 +88,29 @@ SerialOpenStatus serialProbe(std::string_view deviceName);
 // "/dev/ttyUSB0" for "\\.\COM11" on Linux; empty where the name is the
 // device itself (Windows) or there is none.
 std::string serialDevicePath(std::string_view deviceName);
+
+// A serial port as the system lists it, found without opening it: opening a
+// terminal raises DTR and RTS, which resets some boards and keys some
+// transmitters.
+struct SerialPortEntry {
+    int comNumber = 0;        // the COMn it is listed as
+    std::string devicePath;   // "/dev/ttyUSB0"
+    std::string description;  // "FT232R USB UART"; may be empty
+    std::string stableName;   // a name that follows the adapter from socket to socket, or empty
+    bool accessible = true;   // the user may open it for reading and writing
+    bool numberNeedsRecord = false;  // COMn reaches it only once serialRecordPort has recorded it
+};
+
+// The ports the system knows, in COM number order, no two for one device;
+// false where the system offers no such listing (Windows, the test backend):
+// ports are then found by serialProbe.
+bool serialListPorts(std::vector<SerialPortEntry>& ports);
+
+enum class PortRecordStatus {
+    Recorded,
+    Refused,  // something of the user's other than such a record is there: kept
+    Failed,
+};
+// Makes COMn name `target` from now on (on POSIX the link ports/comN in the
+// configuration folder, replaced at once if it is a link already).
+PortRecordStatus serialRecordPort(int comNumber, std::string_view target);

@@ -438,6 +438,8 @@ void listSelect(Window dialog, int controlId, int index) {
     }
     control->selection = index;
     choice->value(control->entries[static_cast<std::size_t>(index)].c_str());
+    // A long entry shows its start, as the system's list field does.
+    choice->input()->position(0);
 }
 
 int listSelection(Window dialog, int controlId) {

@@ -261,6 +261,7 @@ void listPicked(Fl_Widget* widget, void* data) {
     control->selection = index;
     auto* choice = static_cast<Fl_Input_Choice*>(control->widget);
     choice->value(control->entries[static_cast<std::size_t>(index)].c_str());
+    choice->input()->position(0);  // the start of a long entry, the COM number first
     deliverCommand(control->dialog, control->id, notify::ListSelectionChange);
 }
 

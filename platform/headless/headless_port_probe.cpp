@@ -45,3 +45,7 @@ void resetPortProbes() {
 }  // namespace headless_internal
 
 std::string serialDevicePath(std::string_view) { return {}; }
+
+// As on Windows: the ports are found by probing COM1 to COM50.
+bool serialListPorts(std::vector<SerialPortEntry>&) { return false; }
+PortRecordStatus serialRecordPort(int, std::string_view) { return PortRecordStatus::Failed; }

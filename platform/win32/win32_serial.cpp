@@ -191,3 +191,8 @@ SerialOpenStatus serialProbe(std::string_view deviceName) {
 }
 
 std::string serialDevicePath(std::string_view) { return {}; }
+
+// Windows lists no ports of its own here: the dialog probes COM1 to COM50,
+// and a COM number is the device's own name, so there is nothing to record.
+bool serialListPorts(std::vector<SerialPortEntry>&) { return false; }
+PortRecordStatus serialRecordPort(int, std::string_view) { return PortRecordStatus::Failed; }

@@ -381,8 +381,9 @@ TEST_F(FltkSmokeTest, EveryChildDialogShowsItsControls) {
             setControlText(dialog, about::SystemLine, "Operating System is Linux");
         }
         if (templateId == dlg::ComPortSetup) {
-            listAdd(dialog, comport::PortList, "com1");
-            listSelect(dialog, comport::PortList, 0);
+            listAdd(dialog, comport::PortList, "com1  /dev/ttyS0  serial");
+            listAdd(dialog, comport::PortList, "com11  /dev/ttyUSB0  FT232R USB UART");
+            listSelect(dialog, comport::PortList, 1);
         }
         for (int i = 0; i < 5; ++i) Fl::wait(0.02);
         screenshot(dialog, "dialog-" + std::to_string(templateId) + ".png");

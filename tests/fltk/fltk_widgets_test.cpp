@@ -326,6 +326,7 @@ TEST_F(FltkDialogTest, DropDownListsKeepTheirEntriesAndSelection) {
     listSelect(dialog, mainwin::KeyerModeList, 2);
     EXPECT_EQ(listSelection(dialog, mainwin::KeyerModeList), 2);
     EXPECT_EQ(getControlText(dialog, mainwin::KeyerModeList, 100), "Ultimatic");
+    EXPECT_EQ(choice->input()->position(), 0);  // a long entry shows its start
     listSelect(dialog, mainwin::KeyerModeList, 9);
     EXPECT_EQ(listSelection(dialog, mainwin::KeyerModeList), -1);
     EXPECT_EQ(getControlText(dialog, mainwin::KeyerModeList, 100), "");
@@ -335,6 +336,7 @@ TEST_F(FltkDialogTest, DropDownListsKeepTheirEntriesAndSelection) {
     choice->menubutton()->do_callback();
     EXPECT_EQ(listSelection(dialog, mainwin::KeyerModeList), 1);
     EXPECT_EQ(getControlText(dialog, mainwin::KeyerModeList, 100), "Iambic B");
+    EXPECT_EQ(choice->input()->position(), 0);
     ASSERT_FALSE(recorded.messages.empty());
     EXPECT_EQ(recorded.messages.back().controlId, mainwin::KeyerModeList);
     EXPECT_EQ(recorded.messages.back().notifyCode, notify::ListSelectionChange);

@@ -17,7 +17,7 @@
 #include "firmware/hex_file.h"
 #include "firmware/upload_worker.h"
 #include "firmware/uploader_dialog.h"
-#include "link/com_port_dialog.h"
+#include "link/port_listing.h"
 #include "link/interface_test.h"
 #include "link/keyer_transfers.h"
 #include "link/port_config.h"
@@ -72,8 +72,8 @@ struct CommandHelp {
     std::string_view text;
 };
 constexpr CommandHelp commandHelp[] = {
-    {"ports", "jxtool ports\n  One line per serial port that exists, as the COM port dialog finds them\n"
-              "  (on Linux with the device behind it).\n"},
+    {"ports", "jxtool ports\n  One line per serial port that exists, as the COM port dialog lists them\n"
+              "  (on Linux with the device and what it is, found without opening any).\n"},
     {"test", "jxtool [--port N|DEVICE] test\n  Checks the link and prints the keyer's IC, firmware and readings.\n"},
     {"read", "jxtool [--port N|DEVICE] read FILE.eep\n  Reads the keyer's 300 bytes and saves them, replacing FILE.eep\n"
              "  only once all of them are on disk.  A Read cut short saves nothing.\n"},
@@ -152,12 +152,7 @@ bool linkChecked(const Options& options, bool bootloaderAllowed = false) {
 }
 
 int commandPorts(const Options&, const std::vector<std::string>&) {
-    for (int n = FirstProbedPort; n <= LastProbedPort; ++n) {
-        const std::string name = portDeviceName(n);
-        if (!portExists(serialProbe(name))) continue;
-        const std::string device = serialDevicePath(name);
-        std::printf("com%d%s%s\n", n, device.empty() ? "" : "  ", device.c_str());
-    }
+    for (const ListedPort& port : listPorts()) printLine(port.text);
     return ExitOk;
 }
 
