@@ -232,12 +232,20 @@ void PtyKeyerServer::flushOutput() {
                 std::lock_guard lock(keyerMutex_);
                 baud = keyer_.keyerBaud();
             }
-            sleepUs(KeyerSimulator::lineTimeUs(1, baud));
+            // The bytes of a reply follow each other on the line's fixed
+            // schedule: a late wake-up is caught up by the next bytes instead
+            // of delaying every byte after it, as a real line would not.
+            const std::int64_t now = steadyUs();
+            if (!lineBusy_) nextByteDueUs_ = now;
+            nextByteDueUs_ += KeyerSimulator::lineTimeUs(1, baud);
+            sleepUs(nextByteDueUs_ - now);
+            lineBusy_ = true;
         }
         const ssize_t n = ::write(master_, chunk, count);
         if (n <= 0) return;  // no room now: try again on the next round
         outgoing_.erase(outgoing_.begin(), outgoing_.begin() + n);
     }
+    lineBusy_ = false;
 }
 
 void PtyKeyerServer::writeLog() {
