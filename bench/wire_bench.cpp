@@ -256,8 +256,8 @@ double timeUpload(const std::string& device, const std::shared_ptr<FirmwareImage
     return elapsed;
 }
 
-std::string startKeyer(KeyerSimProcess& keyer, std::vector<std::string> args) {
-    args.push_back("--pace");
+std::string startKeyer(KeyerSimProcess& keyer, std::vector<std::string> args, bool paced = true) {
+    if (paced) args.push_back("--pace");
     const std::string device = keyer.start(args);
     if (!device.starts_with("/dev/")) fail("keyer-sim did not start");
     return device;
@@ -359,28 +359,36 @@ WindowFigures timeProgramStart(const std::string& program, const std::string& di
 
 struct Table {
     std::vector<std::string> rows;
-    void add(const std::string& what, const Figures& f, const std::string& measured, const std::string& range,
-             const std::string& floorHere, const std::string& overhead, const std::string& goal, std::optional<bool> met,
-             const std::string& floorLine) {
-        rows.push_back("| " + what + " | " + std::to_string(f.runs.size()) + " | " + measured + " | " + range + " | " +
-                       floorHere + " | " + overhead + " | " + goal + " | " +
+    void add(const std::string& what, const Figures& f, const std::string& range, const std::string& floorHere,
+             const std::string& overhead, const std::string& unpaced, const std::string& goal,
+             std::optional<bool> met, const std::string& floorLine, const std::string& measured = {}) {
+        rows.push_back("| " + what + " | " + std::to_string(f.runs.size()) + " | " +
+                       (measured.empty() ? ms(f.median()) : measured) + " | " + range + " | " + floorHere + " | " +
+                       overhead + " | " + unpaced + " | " + goal + " | " +
                        (met ? (*met ? "yes" : "**no**") : std::string("-")) + " | " + floorLine + " |");
     }
-    void addExchange(const std::string& what, const Figures& f, double floorHere, double floorLine) {
+    static std::string range(const Figures& f) {
+        return f.runs.size() < 2 ? std::string("-") : ms(f.low()) + " - " + ms(f.high());
+    }
+    // `unpaced`: the same against a keyer that answers at once, less the
+    // prescribed pauses: what the exchanges cost without any line time.
+    void addExchange(const std::string& what, const Figures& f, const Figures& unpaced, double pausesMs,
+                     double floorHere, double floorLine) {
         const double overhead = f.median() - floorHere;
-        add(what, f, ms(f.median()), ms(f.low()) + " - " + ms(f.high()), ms(floorHere), ms(overhead), "overhead < 10 ms",
+        add(what, f, range(f), ms(floorHere), ms(overhead), ms(unpaced.median() - pausesMs), "overhead < 10 ms",
             overhead < 10, ms(floorLine));
     }
-    void addUpload(const std::string& what, const Figures& f, double floor) {
+    void addUpload(const std::string& what, const Figures& f, const Figures& unpaced, double pausesMs, double floor) {
         const double overhead = f.median() - floor;
         const double perFrame = overhead / Frames;
-        add(what, f, ms(f.median()), ms(f.low()) + " - " + ms(f.high()), ms(floor),
-            ms(overhead) + ", " + format("%.3f", perFrame) + " ms a frame", "< 0.5 ms a frame", perFrame < 0.5,
-            ms(floor));
+        const double unpacedMs = unpaced.median() - pausesMs;
+        add(what, f, range(f), ms(floor), ms(overhead) + ", " + format("%.3f", perFrame) + " ms a frame",
+            ms(unpacedMs) + ", " + format("%.3f", unpacedMs / Frames) + " ms a frame", "< 0.5 ms a frame",
+            perFrame < 0.5, ms(floor));
     }
-    void addPlain(const std::string& what, const Figures& f, const std::string& measured, const std::string& range,
-                  const std::string& goal, std::optional<bool> met) {
-        add(what, f, measured, range, "-", "-", goal, met, "-");
+    void addPlain(const std::string& what, const Figures& f, const std::string& goal, std::optional<bool> met,
+                  const std::string& measured = {}, const std::string& spread = {}) {
+        add(what, f, spread.empty() ? range(f) : spread, "-", "-", "-", goal, met, "-", measured);
     }
 };
 
@@ -441,19 +449,22 @@ int main(int argc, char** argv) {
     Table table;
     std::string lowLatencyLine;
 
-    // Test, Read and Write against one keyer.
+    // Test, Read and Write against one keyer, paced and then answering at once.
     {
-        KeyerSimProcess keyer;
-        const std::string device = startKeyer(keyer, {});
-        Figures test, read, write;
-        progress("Test, Read and Write on " + device);
-        for (int i = 0; i < options.runs; ++i) test.runs.push_back(timeTest(device));
-        lowLatencyLine = lowLatencyText(lastLowLatency());
-        for (int i = 0; i < options.runs; ++i) read.runs.push_back(timeRead(device));
-        for (int i = 0; i < options.runs; ++i) write.runs.push_back(timeWrite(device));
-        table.addExchange("Test", test, testFloor, testFloor);
-        table.addExchange("Read", read, readFloor, readFloor);
-        table.addExchange("Write", write, writeFloorHere, writeFloorLine);
+        Figures test[2], read[2], write[2];
+        for (const bool paced : {true, false}) {
+            KeyerSimProcess keyer;
+            const std::string device = startKeyer(keyer, {}, paced);
+            progress(std::string("Test, Read and Write, ") + (paced ? "paced" : "unpaced"));
+            const int k = paced ? 0 : 1;
+            for (int i = 0; i < options.runs; ++i) test[k].runs.push_back(timeTest(device));
+            if (paced) lowLatencyLine = lowLatencyText(lastLowLatency());
+            for (int i = 0; i < options.runs; ++i) read[k].runs.push_back(timeRead(device));
+            for (int i = 0; i < options.runs; ++i) write[k].runs.push_back(timeWrite(device));
+        }
+        table.addExchange("Test", test[0], test[1], OpenPauseMs, testFloor, testFloor);
+        table.addExchange("Read", read[0], read[1], OpenPauseMs, readFloor, readFloor);
+        table.addExchange("Write", write[0], write[1], OpenPauseMs + WriteSettleMs, writeFloorHere, writeFloorLine);
     }
 
     // A full image file: loaded, then uploaded.
@@ -472,27 +483,31 @@ int main(int argc, char** argv) {
     const ImageIdentity identity = readImageIdentity(*image, recordCount, loadMessage);
 
     if (!options.skipUploads) {
-        Figures normal, recovery;
-        {
-            KeyerSimProcess keyer;
-            const std::string device = startKeyer(keyer, {});
+        Figures normal[2], recovery[2];
+        for (const bool paced : {true, false}) {
+            const int k = paced ? 0 : 1;
+            const std::string how = paced ? "paced" : "unpaced";
+            {
+                KeyerSimProcess keyer;
+                const std::string device = startKeyer(keyer, {}, paced);
+                for (int i = 0; i < options.uploadRuns; ++i) {
+                    progress("upload, normal mode, " + how + ", run " + std::to_string(i + 1));
+                    normal[k].runs.push_back(timeUpload(device, image, recordCount, identity.icCode, false));
+                }
+            }
             for (int i = 0; i < options.uploadRuns; ++i) {
-                progress("upload, normal mode, run " + std::to_string(i + 1));
-                normal.runs.push_back(timeUpload(device, image, recordCount, identity.icCode, false));
+                // A recovered keyer runs firmware again: each run needs a fresh one.
+                KeyerSimProcess keyer;
+                const std::string device = startKeyer(keyer, {"--bootloader-only"}, paced);
+                progress("upload, recovery mode, " + how + ", run " + std::to_string(i + 1));
+                recovery[k].runs.push_back(timeUpload(device, image, recordCount, identity.icCode, true));
             }
         }
-        for (int i = 0; i < options.uploadRuns; ++i) {
-            // A recovered keyer runs firmware again: each run needs a fresh one.
-            KeyerSimProcess keyer;
-            const std::string device = startKeyer(keyer, {"--bootloader-only"});
-            progress("upload, recovery mode, run " + std::to_string(i + 1));
-            recovery.runs.push_back(timeUpload(device, image, recordCount, identity.icCode, true));
-        }
-        table.addUpload("Upload, normal mode (956 frames)", normal, uploadFloor(false));
-        table.addUpload("Upload, recovery mode (956 frames)", recovery, uploadFloor(true));
+        const double pauses = OpenPauseMs + UploadPausesMs;
+        table.addUpload("Upload, normal mode (956 frames)", normal[0], normal[1], pauses, uploadFloor(false));
+        table.addUpload("Upload, recovery mode (956 frames)", recovery[0], recovery[1], pauses, uploadFloor(true));
     }
-    table.addPlain("Full firmware file load (1024 data lines)", load, ms(load.median()),
-                   ms(load.low()) + " - " + ms(load.high()), "< 5 ms", load.median() < 5);
+    table.addPlain("Full firmware file load (1024 data lines)", load, "< 5 ms", load.median() < 5);
 
     // The COM port list: the machine's own ports (no overrides), then fifty
     // pseudo-terminals as COM1-COM50.
@@ -500,8 +515,8 @@ int main(int argc, char** argv) {
         progress("the COM port list");
         int listed = 0;
         const Figures none = timePortList(20, listed);
-        table.addPlain("COM port list, no ports (" + std::to_string(listed) + " of this machine's found)", none,
-                       ms(none.median()), ms(none.low()) + " - " + ms(none.high()), "< 200 ms", none.median() < 200);
+        table.addPlain("COM port list, no ports (" + std::to_string(listed) + " of this machine's own found)", none,
+                       "< 200 ms", none.median() < 200);
         const fs::path ports = work / "fifty" / "keyer-tools" / "ports";
         fs::create_directories(ports);
         std::vector<int> masters;
@@ -514,8 +529,7 @@ int main(int argc, char** argv) {
         ::setenv("XDG_CONFIG_HOME", (work / "fifty").c_str(), 1);
         const Figures fifty = timePortList(20, listed);
         if (listed != LastProbedPort) fail("the fifty ports were not all listed");
-        table.addPlain("COM port list, fifty ports", fifty, ms(fifty.median()), ms(fifty.low()) + " - " + ms(fifty.high()),
-                       "-", std::nullopt);
+        table.addPlain("COM port list, fifty ports", fifty, "-", std::nullopt);
         for (int m : masters) ::close(m);
         ::setenv("XDG_CONFIG_HOME", (work / "no-ports").c_str(), 1);
     }
@@ -532,14 +546,13 @@ int main(int argc, char** argv) {
         if (!startXServer(server, options.display)) fail("Xvfb did not start");
         const WindowFigures window = timeProgramStart(KEYER_TOOLS_PATH, server.display, configHome, options.runs);
         if (!window.ok) fail("keyer-tools showed no window on " + server.display);
-        table.addPlain("keyer-tools: exec to main window mapped (Xvfb)", window.startMs, ms(window.startMs.median()),
-                       ms(window.startMs.low()) + " - " + ms(window.startMs.high()), "< 150 ms",
+        table.addPlain("keyer-tools: exec to main window mapped (Xvfb)", window.startMs, "< 150 ms",
                        window.startMs.median() < 150);
         const auto peak = static_cast<long>(window.peakKib.median());
-        table.addPlain("keyer-tools: peak resident (VmHWM) after start", window.peakKib, megabytes(peak),
+        table.addPlain("keyer-tools: peak resident (VmHWM) after start", window.peakKib, "< 20 MB",
+                       static_cast<double>(peak) * 1024.0 < 20e6, megabytes(peak),
                        megabytes(static_cast<long>(window.peakKib.low())) + " - " +
-                           megabytes(static_cast<long>(window.peakKib.high())),
-                       "< 20 MB", static_cast<double>(peak) * 1024.0 < 20e6);
+                           megabytes(static_cast<long>(window.peakKib.high())));
     }
 
     // jxtool as a process: its start alone, and its memory through a flash.
@@ -552,8 +565,7 @@ int main(int argc, char** argv) {
             if (ended.status != 0) fail("jxtool --version failed");
             start.runs.push_back(msSince(t));
         }
-        table.addPlain("jxtool: process start and exit (--version)", start, ms(start.median()),
-                       ms(start.low()) + " - " + ms(start.high()), "-", std::nullopt);
+        table.addPlain("jxtool: process start and exit (--version)", start, "-", std::nullopt);
         if (!options.skipUploads) {
             KeyerSimProcess keyer;
             const std::string device = startKeyer(keyer, {});
@@ -565,18 +577,18 @@ int main(int argc, char** argv) {
             flash.runs.push_back(msSince(t));
             if (ended.status != 0) fail("jxtool flash failed");
             peak.runs.push_back(static_cast<double>(ended.maxRssKib));
-            table.addPlain("jxtool flash: exec to exit (file, checks, upload)", flash, ms(flash.median()), "-", "-",
-                           std::nullopt);
-            table.addPlain("jxtool flash: peak resident (maxrss)", peak, megabytes(ended.maxRssKib), "-", "-",
-                           std::nullopt);
+            table.addPlain("jxtool flash: exec to exit (file, checks, upload)", flash, "-", std::nullopt);
+            table.addPlain("jxtool flash: peak resident (maxrss)", peak, "-", std::nullopt,
+                           megabytes(ended.maxRssKib));
         }
     }
     fs::remove_all(work);
 
     utsname system{};
     ::uname(&system);
-    std::printf("| What | Runs | Median | Range | Floor here | Overhead | Goal | Met | Floor on a real line |\n");
-    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| What | Runs | Median | Range | Floor here | Overhead | Without line time | Goal | Met | "
+                "Floor on a real line |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     for (const std::string& row : table.rows) std::printf("%s\n", row.c_str());
     std::printf("\nMachine: %u cores, Linux %s, load average %s at the end.  "
                 "The keyer's pseudo-terminal: %s.\n",
