@@ -248,12 +248,40 @@ double timeUpload(const std::string& device, const std::shared_ptr<FirmwareImage
     if (allowed.recoveryMode != recovery) fail("upload: not the mode asked for");
     resetUploadState();
     if (!startThread(uploadWorker, new UploadJob{image, allowed.recoveryMode, {}})) fail("upload: no worker");
-    while (!uploadFinished.load()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    // Looked at every 2 ms: a busier watch would take the processor from
+    // the worker and the keyer it measures.
+    while (!uploadFinished.load()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
     const double elapsed = msSince(start);
     const int code = uploadResult.load();
     closePort();
     if (code != UploadComplete) fail("upload: " + std::string(uploadResultMessage(code)));
     return elapsed;
+}
+
+// Record frames exchanged one after another by a plain loop on the link, to
+// a keyer with its bootloader alone: what one frame costs on this medium
+// apart from the upload worker.  Each figure is a frame's round trip.
+Figures timeFrameExchanges(const std::string& device, const FirmwareImage& image, int count) {
+    if (openPortNamed(device) != PortOpened) fail("frames: the port did not open");
+    const std::uint8_t sync[] = {0x00, 0x04, 0x55}, speedUp[] = {0x35};
+    std::uint8_t reply[1] = {};
+    writeBytes(sync);
+    if (!readBytes(reply) || reply[0] != 0xAA) fail("frames: no sync");
+    writeBytes(speedUp);
+    sleepMs(200);
+    if (!setBaudRate(9600)) fail("frames: no 9600 baud");
+    Figures f;
+    for (int i = 0; i < count; ++i) {
+        const RecordFrame frame =
+            buildRecordFrame(WriteRecordCommand, image[static_cast<std::size_t>(FirstMainPassRecord + i)]);
+        const auto start = Clock::now();
+        writeBytes(frame);
+        const bool answered = readBytes(reply);
+        f.runs.push_back(msSince(start));
+        if (!answered || reply[0] != RecordAccepted) fail("frames: not accepted");
+    }
+    closePort();
+    return f;
 }
 
 std::string startKeyer(KeyerSimProcess& keyer, std::vector<std::string> args, bool paced = true) {
@@ -386,6 +414,15 @@ struct Table {
             ms(unpacedMs) + ", " + format("%.3f", unpacedMs / Frames) + " ms a frame", "< 0.5 ms a frame",
             perFrame < 0.5, ms(floor));
     }
+    void addFrames(const std::string& what, const Figures& f) {
+        double sum = 0;
+        for (double v : f.runs) sum += v;
+        const double floor = lineMs(static_cast<int>(RecordFrameSize) + 1, Fast);
+        const double mean = f.runs.empty() ? 0 : sum / static_cast<double>(f.runs.size());
+        add(what, f, range(f), ms(floor) + " a frame",
+            "median " + format("%.3f", f.median() - floor) + ", mean " + format("%.3f", mean - floor) + " ms a frame",
+            "-", "-", std::nullopt, ms(floor) + " a frame", format("%.3f ms", f.median()));
+    }
     void addPlain(const std::string& what, const Figures& f, const std::string& goal, std::optional<bool> met,
                   const std::string& measured = {}, const std::string& spread = {}) {
         add(what, f, spread.empty() ? range(f) : spread, "-", "-", "-", goal, met, "-", measured);
@@ -483,7 +520,7 @@ int main(int argc, char** argv) {
     const ImageIdentity identity = readImageIdentity(*image, recordCount, loadMessage);
 
     if (!options.skipUploads) {
-        Figures normal[2], recovery[2];
+        Figures normal[2], recovery[2], frames;
         for (const bool paced : {true, false}) {
             const int k = paced ? 0 : 1;
             const std::string how = paced ? "paced" : "unpaced";
@@ -503,9 +540,16 @@ int main(int argc, char** argv) {
                 recovery[k].runs.push_back(timeUpload(device, image, recordCount, identity.icCode, true));
             }
         }
+        {
+            KeyerSimProcess keyer;
+            const std::string device = startKeyer(keyer, {"--bootloader-only"});
+            progress("frame exchanges alone");
+            frames = timeFrameExchanges(device, *image, 300);
+        }
         const double pauses = OpenPauseMs + UploadPausesMs;
         table.addUpload("Upload, normal mode (956 frames)", normal[0], normal[1], pauses, uploadFloor(false));
         table.addUpload("Upload, recovery mode (956 frames)", recovery[0], recovery[1], pauses, uploadFloor(true));
+        table.addFrames("Frame exchanges alone (a loop on the link)", frames);
     }
     table.addPlain("Full firmware file load (1024 data lines)", load, "< 5 ms", load.median() < 5);
 

@@ -76,7 +76,7 @@ private:
     std::condition_variable receivedChanged_;
     std::deque<std::uint8_t> outgoing_;  // waiting for room in the terminal (server thread only)
     std::int64_t startUs_ = 0;
-    bool lineBusy_ = false;           // paced: a reply is on its way (server thread only)
+    bool lineBusy_ = false;           // paced: a command just came in or a reply is on its way (server thread only)
     std::int64_t nextByteDueUs_ = 0;  // paced: when its next byte is due
     std::atomic<bool> lineStopped_{false};  // a hang-up fault fired; the line goes once the output is out
 };
