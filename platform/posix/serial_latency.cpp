@@ -2,7 +2,9 @@
 
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#if defined(__linux__)
 #include <sys/sysmacros.h>
+#endif
 
 #include <atomic>
 #include <cstdio>
