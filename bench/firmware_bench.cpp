@@ -4,38 +4,18 @@
 // an upload should stay a small fraction of that.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bench/full_image_file.h"
 #include "firmware/hex_file.h"
 #include "firmware/upload_worker.h"
 
 namespace {
 
-// A HEX file that fills every record of the image, 16 data bytes a line.
-std::string writeFullImageFile() {
-    const auto path = std::filesystem::temp_directory_path() / "keyer-bench-full-image.hex";
-    std::FILE* f = std::fopen(path.string().c_str(), "w");
-    for (unsigned record = 0; record < 1024; ++record) {
-        const unsigned address = record * 16;
-        unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
-        std::fprintf(f, ":10%04X00", address);
-        for (unsigned k = 0; k < 16; ++k) {
-            const unsigned byte = (record * 31 + k * 7) & 0xFF;
-            sum += byte;
-            std::fprintf(f, "%02X", byte);
-        }
-        std::fprintf(f, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
-    }
-    std::fprintf(f, ":00000001FF\n");
-    std::fclose(f);
-    return path.string();
-}
-
 void BM_LoadFullFirmwareFile(benchmark::State& state) {
-    const std::string path = writeFullImageFile();
+    const std::string path = writeFullImageFile(std::filesystem::temp_directory_path() / "keyer-bench-full-image.hex");
     auto image = std::make_unique<FirmwareImage>();
     const ProgressSink progress = [](int) {};
     for (auto _ : state) {

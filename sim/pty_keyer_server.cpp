@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
 #include <termios.h>
 #include <unistd.h>
 
@@ -150,6 +153,11 @@ std::uint32_t PtyKeyerServer::hostBaud() const {
 }
 
 void PtyKeyerServer::serve() {
+#if defined(__linux__)
+    // Paced byte times are a few hundred microseconds to milliseconds; the
+    // default timer slack of 50 us would add to every one of them.
+    if (pace_) (void)::prctl(PR_SET_TIMERSLACK, 1000UL);
+#endif
     std::uint8_t buffer[4096];
     while (!stopping_) {
         pollfd p{master_, POLLIN, 0};
@@ -190,8 +198,16 @@ void PtyKeyerServer::hangUpAfterFault() {
 
 void PtyKeyerServer::handleChunk(std::span<const std::uint8_t> bytes) {
     const std::uint32_t baud = hostBaud();
-    // The keyer has the last byte only once it has crossed the line.
-    if (pace_) sleepUs(KeyerSimulator::lineTimeUs(bytes.size(), baud));
+    if (pace_) {
+        // The keyer has the last byte only once it has crossed the line, and
+        // its answer leaves from that moment, however late this thread wakes.
+        const std::int64_t arrived = steadyUs() + KeyerSimulator::lineTimeUs(bytes.size(), baud);
+        sleepUs(arrived - steadyUs());
+        if (!lineBusy_) {
+            nextByteDueUs_ = arrived;
+            lineBusy_ = true;
+        }
+    }
     {
         std::lock_guard lock(keyerMutex_);
         if (baud != 0) keyer_.setHostBaud(baud);
@@ -233,13 +249,21 @@ void PtyKeyerServer::flushOutput() {
                 std::lock_guard lock(keyerMutex_);
                 baud = keyer_.keyerBaud();
             }
-            sleepUs(KeyerSimulator::lineTimeUs(1, baud));
+            // The bytes of a reply follow each other on the line's fixed
+            // schedule: a late wake-up is caught up by the next bytes instead
+            // of delaying every byte after it, as a real line would not.
+            const std::int64_t now = steadyUs();
+            if (!lineBusy_) nextByteDueUs_ = now;
+            nextByteDueUs_ += KeyerSimulator::lineTimeUs(1, baud);
+            sleepUs(nextByteDueUs_ - now);
+            lineBusy_ = true;
         }
         const ssize_t n = ::write(master_, chunk, count);
         if (n <= 0) return;  // no room now: try again on the next round
         if (lineStopped_) wroteAfterFault_ = true;
         outgoing_.erase(outgoing_.begin(), outgoing_.begin() + n);
     }
+    lineBusy_ = false;
 }
 
 void PtyKeyerServer::writeLog() {

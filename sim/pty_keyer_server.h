@@ -76,6 +76,8 @@ private:
     std::condition_variable receivedChanged_;
     std::deque<std::uint8_t> outgoing_;  // waiting for room in the terminal (server thread only)
     std::int64_t startUs_ = 0;
+    bool lineBusy_ = false;           // paced: a command just came in or a reply is on its way (server thread only)
+    std::int64_t nextByteDueUs_ = 0;  // paced: when its next byte is due
     std::atomic<bool> lineStopped_{false};  // a hang-up fault fired; the line goes once the output is out
     bool wroteAfterFault_ = false;          // the keyer's last bytes went out after the fault (server thread only)
 };

@@ -1,5 +1,6 @@
 // The serial device on POSIX: termios, exclusive open, waits by poll.
 #include "platform/posix/posix_serial.h"
+#include "platform/posix/serial_latency.h"
 #include "platform/posix/xdg_config.h"
 
 #include <fcntl.h>
@@ -129,17 +130,10 @@ void setModemLine(int fd, int line, bool raised) {
 }
 
 void requestLowLatency(int fd) {
-#if defined(__linux__)
     // USB adapters otherwise hold received bytes up to 16 ms, which a
-    // stop-and-wait protocol pays on every reply.
-    serial_struct info{};
-    if (::ioctl(fd, TIOCGSERIAL, &info) == 0) {
-        info.flags |= ASYNC_LOW_LATENCY;
-        (void)::ioctl(fd, TIOCSSERIAL, &info);
-    }
-#else
-    (void)fd;
-#endif
+    // stop-and-wait protocol pays on every reply.  What the driver kept is
+    // read back, so a refusal is known rather than taken for success.
+    noteLowLatency(requestLowLatencyMode(fd));
 }
 
 }  // namespace
