@@ -9,8 +9,8 @@
 #include <string>
 
 #include "bench/full_image_file.h"
-#include "firmware/hex_file.h"
-#include "firmware/upload_worker.h"
+#include "core/firmware/hex_file.h"
+#include "core/firmware/upload_worker.h"
 
 namespace {
 

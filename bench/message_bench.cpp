@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "settings/keyer_settings.h"
-#include "settings/message_codec.h"
+#include "core/settings/keyer_settings.h"
+#include "core/settings/message_codec.h"
 
 namespace {
 

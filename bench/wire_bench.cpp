@@ -43,17 +43,17 @@
 
 #include "bench/full_image_file.h"
 #include "bench/x_map_watch.h"
-#include "firmware/firmware_image.h"
-#include "firmware/hex_file.h"
-#include "firmware/upload_worker.h"
-#include "firmware/uploader_dialog.h"
-#include "link/com_port_dialog.h"
-#include "link/keyer_transfers.h"
-#include "link/transport.h"
+#include "core/firmware/firmware_image.h"
+#include "core/firmware/hex_file.h"
+#include "core/firmware/upload_worker.h"
+#include "core/link/keyer_transfers.h"
+#include "core/link/transport.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/com_port_dialog.h"
+#include "dialogs/uploader_dialog.h"
 #include "platform/posix/serial_latency.h"
 #include "platform/serial.h"
 #include "platform/threads.h"
-#include "settings/keyer_settings.h"
 #include "tests/pty/keyer_sim_process.h"
 
 extern char** environ;
@@ -293,7 +293,7 @@ std::string startKeyer(KeyerSimProcess& keyer, std::vector<std::string> args, bo
 
 // --- The COM port list ------------------------------------------------------
 
-// What the COM port dialog does as it opens (link/com_port_dialog.cpp):
+// What the COM port dialog does as it opens (dialogs/com_port_dialog.cpp):
 // every COM number probed by its device name, the ones that exist counted.
 // Point this at whatever lists the ports when that changes.
 int buildPortList() {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "firmware/hex_file.h"
+#include "core/firmware/hex_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -14,14 +14,14 @@
 #include <span>
 #include <string_view>
 
-#include "app/program_state.h"
-#include "firmware/firmware_image.h"
-#include "firmware/upload_worker.h"
-#include "link/interface_test.h"
-#include "link/keyer_transfers.h"
-#include "link/transport.h"
+#include "core/firmware/firmware_image.h"
+#include "core/firmware/upload_worker.h"
+#include "core/link/keyer_transfers.h"
+#include "core/link/link_check.h"
+#include "core/link/transport.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/program_state.h"
 #include "platform/headless/headless.h"
-#include "settings/keyer_settings.h"
 #include "sim/keyer_simulator.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/keyer_settings.h"
-#include "settings/record_fields.h"
-#include "settings/record_json.h"
+#include "core/settings/keyer_settings.h"
+#include "core/settings/record_fields.h"
+#include "core/settings/record_json.h"
 
 namespace {
 

@@ -14,17 +14,18 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/main_window.h"
-#include "app/program_state.h"
+#include "core/settings/keyer_settings.h"
+#include "core/settings/message_codec.h"
+#include "core/settings/record_fields.h"
+#include "core/settings/record_json.h"
+#include "core/settings/settings_file.h"
+#include "dialogs/main_window.h"
+#include "dialogs/message_editor.h"
+#include "dialogs/panel_load.h"
+#include "dialogs/program_state.h"
+#include "dialogs/settings_record.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
-#include "settings/message_codec.h"
-#include "settings/message_editor.h"
-#include "settings/panel_load.h"
-#include "settings/record_fields.h"
-#include "settings/record_json.h"
-#include "settings/settings_file.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "settings/keyer_settings.h"
+#include "core/settings/keyer_settings.h"
 
 namespace {
 // The keyer's host command codes, each after the prefix byte 0x00.

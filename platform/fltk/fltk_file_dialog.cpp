@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "platform/file_dialog.h"
+#include "platform/file_names.h"
 #include "platform/fltk/fltk_internal.h"
 
 namespace {
@@ -46,7 +47,7 @@ bool chooseFile(Window owner, const FileDialogSpec& request, std::string& path, 
 
     for (;;) {
         if (chooser.show() != 0 || !chooser.filename() || !*chooser.filename()) return false;
-        const std::string chosen = fltk_backend::withDefaultExtension(chooser.filename(), request.defaultExtension);
+        const std::string chosen = withDefaultExtension(chooser.filename(), request.defaultExtension);
         if (request.fileMustExist && !fileExists(chosen)) {
             messageBox(owner, chosen + "\nFile not found.\nCheck the file name and try again.",
                        request.title.empty() ? "Open" : request.title, MessageIcon::Warning);

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/about_dialog.h"
-#include "app/startup.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/startup.h"
 #include "platform/fltk/fltk_rules.h"
 
 int main(int argc, char** argv) {

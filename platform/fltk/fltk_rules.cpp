@@ -213,14 +213,6 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string withDefaultExtension(const std::string& path, const std::string& extension) {
-    if (extension.empty() || path.empty()) return path;
-    const auto nameStart = path.find_last_of('/');
-    const std::string name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
-    if (name.empty() || name.find('.') != std::string::npos) return path;
-    return path + "." + extension;
-}
-
 bool usableAsInitialName(std::string_view name) {
     return !name.empty() && name.find_first_of("*?") == std::string_view::npos;
 }

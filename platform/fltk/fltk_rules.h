@@ -98,7 +98,6 @@ struct ChooserFilterList {
     int initialIndex = -1;
 };
 ChooserFilterList chooserFilterList(const std::vector<FileFilter>& filters, int initialFilter, bool openDialog);
-std::string withDefaultExtension(const std::string& path, const std::string& extension);
 // A name with wildcards is a filter on Windows, not a name to propose.
 bool usableAsInitialName(std::string_view name);
 // The folder part of a path ("/" for a file at the root, empty for a bare name).

@@ -12,6 +12,7 @@
 #include "platform/dialog.h"
 #include "platform/edit_rules.h"
 #include "platform/file_dialog.h"
+#include "platform/file_names.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 #include "resources/control_ids.h"
@@ -336,7 +337,7 @@ bool chooseFileToOpen(Window, const FileDialogSpec& spec, std::string& path) {
     std::optional<std::string> answer = state().fileAnswers.front();
     state().fileAnswers.pop_front();
     if (!answer) return false;
-    path = headless_internal::withDefaultExtension(*answer, spec.defaultExtension);
+    path = withDefaultExtension(*answer, spec.defaultExtension);
     return true;
 }
 
@@ -346,7 +347,7 @@ bool chooseFileToSave(Window, const FileDialogSpec& spec, std::string& path) {
     std::optional<std::string> answer = state().fileAnswers.front();
     state().fileAnswers.pop_front();
     if (!answer) return false;
-    path = headless_internal::withDefaultExtension(*answer, spec.defaultExtension);
+    path = withDefaultExtension(*answer, spec.defaultExtension);
     return true;
 }
 
@@ -403,13 +404,5 @@ void resetDialogs() {
 void advanceClockWithoutTimers(int milliseconds) { clockMs += milliseconds; }
 
 bool onDialogThread() { return std::this_thread::get_id() == uiThread; }
-
-std::string withDefaultExtension(const std::string& path, const std::string& extension) {
-    if (extension.empty()) return path;
-    const auto nameStart = path.find_last_of("\\/");
-    const auto name = nameStart == std::string::npos ? path : path.substr(nameStart + 1);
-    if (name.find('.') != std::string::npos) return path;
-    return path + "." + extension;
-}
 
 }  // namespace headless_internal

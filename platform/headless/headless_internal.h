@@ -13,5 +13,4 @@ bool onDialogThread();
 // Set by the serial ports (platform_headless_serial) when they are linked in;
 // reset() calls it.
 extern void (*resetSerialPorts)();
-std::string withDefaultExtension(const std::string& path, const std::string& extension);
 }  // namespace headless_internal

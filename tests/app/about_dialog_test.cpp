@@ -3,8 +3,8 @@
 #include <regex>
 #include <string>
 
-#include "app/about_dialog.h"
-#include "app/main_window.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/main_window.h"
 #include "resources/control_ids.h"
 #include "tests/support/test_support.h"
 

@@ -8,9 +8,12 @@
 #include <ostream>
 #include <vector>
 
-#include "link/port_config.h"
-#include "settings/keyer_settings.h"
-#include "settings/settings_file.h"
+#include "core/link/port_config.h"
+#include "core/settings/keyer_settings.h"
+#include "core/settings/settings_file.h"
+#include "dialogs/settings_file_dialogs.h"
+#include "dialogs/settings_record.h"
+#include "dialogs/startup.h"
 #include "tests/support/file_faults.h"
 #include "tests/support/test_support.h"
 
@@ -56,7 +59,7 @@ protected:
             comPortNumber = seed;
             return {seed, 0, 0, 0};
         }
-        auto bytes = recordBytes();
+        auto bytes = recordBytes(keyerSettings);
         for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(seed + i);
         return Bytes(bytes.begin(), bytes.end());
     }

@@ -1,4 +1,4 @@
-#include "app/keyer_operations.h"
+#include "dialogs/keyer_operations.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "link/interface_test.h"
-#include "link/transport.h"
+#include "core/link/link_check.h"
+#include "core/link/transport.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/message_editor.h"
+#include "dialogs/panel_load.h"
+#include "dialogs/settings_record.h"
+#include "dialogs/startup.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
-#include "settings/message_editor.h"
-#include "settings/panel_load.h"
 #include "sim/keyer_simulator.h"
 #include "tests/support/test_support.h"
 
@@ -47,14 +48,14 @@ protected:
     // The keyer gets the defaults with other weights and two messages; the
     // program keeps the plain defaults and empty message edits.
     void giveKeyerARecord() {
-        resetToDefaults();
+        resetToDefaults(keyerSettings);
         keyerSettings.user1.weight = 61;
         keyerSettings.user2.weight = 39;
         w->type(MessageEdit1, "CQ CQ");
         w->type(Callsign1Edit, "N0CALL");
         storeMessages(w);
-        std::copy(recordBytes().begin(), recordBytes().end(), keyer.record().begin());
-        resetToDefaults();
+        std::copy(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end(), keyer.record().begin());
+        resetToDefaults(keyerSettings);
         std::ranges::fill(keyerSettings.messageArea, 0);
         loadMessages(w);
         loadPanel(w, activeUserSet);
@@ -192,7 +193,7 @@ TEST_F(KeyerOperations, ReadFillsTheRecordThePanelAndTheMessages) {
                                                       {0x00, 0x18},
                                                       {0x00, 0x0C},
                                                       {0x00, 0x1A}}));
-    EXPECT_TRUE(std::equal(recordBytes().begin(), recordBytes().end(), keyer.record().begin()));
+    EXPECT_TRUE(std::equal(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end(), keyer.record().begin()));
     EXPECT_EQ(w->text(OperationStatus), ">Done");
     EXPECT_EQ(w->text(WeightEdit), "61");
     EXPECT_EQ(w->text(MessageEdit1), "CQ CQ");
@@ -282,7 +283,7 @@ TEST_F(KeyerOperations, AWriteNotAllSentSaysSo) {
          [] { headless::setSerialPortFaults(3, {.outputNeverDrains = true}); }, true},
     };
     attach();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     loadPanel(w, activeUserSet);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -304,7 +305,7 @@ TEST_F(KeyerOperations, WriteWaitsUntilTheImageHasLeftTheLine) {
     // needs 2.4 s on the line after its first byte, then the keyer 3 s.
     headless::setSerialPortFaults(3, {.lineTimeOutput = true});
     attach();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     loadPanel(w, activeUserSet);
     w->click(TestButton);
     keyer.setClock([] { return headless::nowMs(); });
@@ -320,7 +321,7 @@ TEST_F(KeyerOperations, WriteWaitsUntilTheImageHasLeftTheLine) {
 TEST_F(KeyerOperations, AWriteToALineThatNeverDrainsEndsWithinItsWaits) {
     headless::setSerialPortFaults(3, {.outputNeverDrains = true});
     attach();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     loadPanel(w, activeUserSet);
     w->click(TestButton);
     const std::int64_t start = headless::nowMs();
@@ -333,7 +334,7 @@ TEST_F(KeyerOperations, AWriteToALineThatNeverDrainsEndsWithinItsWaits) {
 
 TEST_F(KeyerOperations, WriteSendsTheExtensionBlockThenTheImageThenWaits) {
     attach();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     loadPanel(w, activeUserSet);
     w->click(TestButton);
     w->type(MessageEdit1, "TEST");
@@ -348,11 +349,11 @@ TEST_F(KeyerOperations, WriteSendsTheExtensionBlockThenTheImageThenWaits) {
     const auto chunks = keyer.hostChunks();
     ASSERT_EQ(chunks.size(), 8u);
     EXPECT_EQ(chunks[4], (Bytes{0x00, 0x1B}));
-    EXPECT_EQ(chunks[5], Bytes(extensionBlock().begin(), extensionBlock().end()));
+    EXPECT_EQ(chunks[5], Bytes(recordBytes(keyerSettings).last<ExtensionBlockSize>().begin(), recordBytes(keyerSettings).last<ExtensionBlockSize>().end()));
     EXPECT_EQ(chunks[6], (Bytes{0x00, 0x0D}));
-    EXPECT_EQ(chunks[7], Bytes(memoryImage().begin(), memoryImage().end()));
+    EXPECT_EQ(chunks[7], Bytes(recordBytes(keyerSettings).first<MemoryImageSize>().begin(), recordBytes(keyerSettings).first<MemoryImageSize>().end()));
     EXPECT_EQ(chunks[6].size() + chunks[7].size(), 290u);
-    EXPECT_TRUE(std::equal(recordBytes().begin(), recordBytes().end(), keyer.record().begin()));
+    EXPECT_TRUE(std::equal(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end(), keyer.record().begin()));
     EXPECT_EQ(statusDuringTransfer, "Writing");
     EXPECT_EQ(headless::sleeps(), (std::vector<int>{100, 100, 3000}));
     EXPECT_EQ(w->text(OperationStatus), "Done");
@@ -362,7 +363,7 @@ TEST_F(KeyerOperations, WriteSendsTheExtensionBlockThenTheImageThenWaits) {
 
 TEST_F(KeyerOperations, WriteWaitsThreeSecondsBeforeDone) {
     attach();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     loadPanel(w, activeUserSet);
     std::int64_t imageSentAt = -1;
     keyer.setClock([&] { return headless::nowMs(); });
@@ -379,7 +380,7 @@ TEST_F(KeyerOperations, WriteWaitsThreeSecondsBeforeDone) {
 
 TEST_F(KeyerOperations, WriteWithAnInvalidPanelChecksTheLinkAndSendsNothingElse) {
     attach();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     loadPanel(w, activeUserSet);
     w->click(TestButton);
     ticks(12);

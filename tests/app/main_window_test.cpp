@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <array>
 
-#include "app/main_window.h"
-#include "link/interface_test.h"
+#include "core/link/link_check.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/main_window.h"
+#include "dialogs/settings_record.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
-#include "settings/keyer_settings.h"
 #include "tests/support/test_support.h"
 
 using namespace mainwin;
@@ -71,7 +72,7 @@ TEST_F(MainWindowTest, TimerTicksEvery250Ms) {
 TEST_F(MainWindowTest, CommandsOneAndTwoDoNothing) {
     Window w = openMainWindow();
     const auto before = w->controls;
-    const auto record = std::vector<std::uint8_t>(recordBytes().begin(), recordBytes().end());
+    const auto record = std::vector<std::uint8_t>(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end());
     EXPECT_EQ(findCommandHandler(IdOk), nullptr);
     EXPECT_EQ(findCommandHandler(IdCancel), nullptr);
     w->pressEnter();
@@ -84,7 +85,7 @@ TEST_F(MainWindowTest, CommandsOneAndTwoDoNothing) {
         EXPECT_EQ(w->controls[id].checked, control.checked) << id;
         EXPECT_EQ(w->controls[id].enabled, control.enabled) << id;
     }
-    EXPECT_TRUE(std::equal(record.begin(), record.end(), recordBytes().begin()));
+    EXPECT_TRUE(std::equal(record.begin(), record.end(), recordBytes(keyerSettings).begin()));
 }
 
 TEST_F(MainWindowTest, DispatchReachesEveryCommandOfTheTable) {
@@ -159,7 +160,7 @@ constexpr std::array<std::uint8_t, 6> DefaultExtension{0x00, 0x00, 0x00, 0x0A, 0
 
 TEST_F(MainWindowTest, ResetToDefaultsWritesBothSetsAndKeepsMessagesAndRadios) {
     Window w = openMainWindow();
-    auto bytes = recordBytes();
+    auto bytes = recordBytes(keyerSettings);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(0xA5 ^ i);
     // User 2 and bank 2 on show.
     setChecked(w, User2Radio, true);

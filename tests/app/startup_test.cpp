@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
+#include "core/link/port_config.h"
+#include "dialogs/startup.h"
 #include "resources/control_ids.h"
 #include "tests/support/test_support.h"
 

@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "firmware/uploader_dialog.h"
-#include "firmware/upload_worker.h"
-#include "link/interface_test.h"
-#include "link/transport.h"
+#include "core/firmware/upload_worker.h"
+#include "core/link/link_check.h"
+#include "core/link/transport.h"
+#include "dialogs/uploader_dialog.h"
 
 bool portOpen = false;
 std::uint8_t icType = 0;

@@ -1,5 +1,5 @@
-// A stand-in for the keyer link, linked instead of link/transport.cpp and
-// link/interface_test.cpp: it records every byte the program puts on the
+// A stand-in for the keyer link, linked instead of core/link/transport.cpp and
+// core/link/link_check.cpp: it records every byte the program puts on the
 // line, with the line speed of the moment, and plays a keyer whose firmware
 // echoes 00 04 55 and hands over to the simulated bootloader on 00 10 9B.
 #pragma once

@@ -3,9 +3,10 @@
 
 #include <ostream>
 
-#include "firmware/firmware_image.h"
-#include "firmware/upload_worker.h"
-#include "firmware/uploader_dialog.h"
+#include "core/firmware/firmware_image.h"
+#include "core/firmware/upload_checks.h"
+#include "core/firmware/upload_worker.h"
+#include "dialogs/uploader_dialog.h"
 
 namespace {
 

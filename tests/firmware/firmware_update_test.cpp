@@ -9,9 +9,9 @@
 #include <memory>
 #include <thread>
 
-#include "app/about_dialog.h"
-#include "app/startup.h"
-#include "link/interface_test.h"
+#include "core/link/link_check.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/startup.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_bootloader.h"

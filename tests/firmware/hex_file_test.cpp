@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "firmware/hex_file.h"
+#include "core/firmware/hex_file.h"
+#include "dialogs/uploader_dialog.h"
 #include "tests/firmware/hex_writer.h"
 #include "tests/support/test_support.h"
 

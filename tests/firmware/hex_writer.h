@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware/firmware_image.h"
+#include "core/firmware/firmware_image.h"
 
 namespace hexw {
 

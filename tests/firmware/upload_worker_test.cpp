@@ -4,7 +4,8 @@
 
 #include <memory>
 
-#include "firmware/upload_worker.h"
+#include "core/firmware/upload_worker.h"
+#include "dialogs/uploader_dialog.h"
 #include "platform/headless/headless.h"
 #include "platform/threads.h"
 #include "resources/control_ids.h"

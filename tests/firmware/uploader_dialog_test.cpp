@@ -10,11 +10,11 @@
 #include <random>
 #include <thread>
 
-#include "app/about_dialog.h"
-#include "firmware/upload_worker.h"
-#include "firmware/uploader_dialog.h"
-#include "link/interface_test.h"
-#include "link/transport.h"
+#include "core/firmware/upload_worker.h"
+#include "core/link/link_check.h"
+#include "core/link/transport.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/uploader_dialog.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
 #include "tests/firmware/fake_link.h"

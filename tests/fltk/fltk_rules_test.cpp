@@ -13,6 +13,7 @@
 #include <limits>
 #include <random>
 
+#include "platform/file_names.h"
 #include "platform/files.h"
 
 #include "platform/fltk/fltk_internal.h"

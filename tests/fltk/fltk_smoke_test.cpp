@@ -12,8 +12,8 @@
 #include <functional>
 #include <vector>
 
+#include "dialogs/main_window.h"
 #include "platform/fltk/fltk_internal.h"
-#include "app/main_window.h"
 #include "resources/control_ids.h"
 #include "tests/fltk/recording_proc.h"
 #include "tests/fltk/x_session.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "link/com_port_dialog.h"
-#include "link/transport.h"
+#include "core/link/transport.h"
+#include "dialogs/com_port_dialog.h"
+#include "dialogs/startup.h"
 #include "resources/control_ids.h"
 #include "tests/support/test_support.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "link/host_commands.h"
-#include "link/transport.h"
+#include "core/link/host_commands.h"
+#include "core/link/transport.h"
+#include "core/settings/keyer_settings.h"
 #include "platform/headless/headless.h"
-#include "settings/keyer_settings.h"
 #include "sim/keyer_simulator.h"
 #include "tests/support/test_support.h"
 
@@ -29,8 +29,9 @@ protected:
         ASSERT_EQ(openPort(2), PortOpened);
         keyer.clearWireLog();
     }
-    void fillRecord(std::uint8_t value) { std::ranges::fill(recordBytes(), value); }
+    void fillRecord(std::uint8_t value) { std::ranges::fill(recordBytes(record), value); }
     KeyerSimulator keyer;
+    KeyerSettings record{};
 };
 
 struct QueryCase {
@@ -89,61 +90,61 @@ TEST_F(HostCommands, VersionQueriesKeepThePreviousValueWithoutReply) {
 
 TEST_F(HostCommands, DumpImageFillsTheMemoryImage) {
     fillRecord(0);
-    EXPECT_TRUE(dumpImage());
+    EXPECT_TRUE(dumpImage(record));
     EXPECT_EQ(keyer.hostChunks(), (std::vector<Bytes>{{0x00, 0x0C}}));
-    EXPECT_TRUE(std::equal(memoryImage().begin(), memoryImage().end(), keyer.record().begin()));
-    for (std::uint8_t b : extensionBlock()) EXPECT_EQ(b, 0);  // the extension block is not touched
+    EXPECT_TRUE(std::equal(recordBytes(record).first<MemoryImageSize>().begin(), recordBytes(record).first<MemoryImageSize>().end(), keyer.record().begin()));
+    for (std::uint8_t b : recordBytes(record).last<ExtensionBlockSize>()) EXPECT_EQ(b, 0);  // the extension block is not touched
 }
 
 TEST_F(HostCommands, AShortDumpKeepsTheBytesThatDidNotArrive) {
     fillRecord(0xEE);
     keyer.setReplyLength(0x0C, 200);
-    EXPECT_FALSE(dumpImage());
-    for (std::size_t k = 0; k < 200; ++k) EXPECT_EQ(memoryImage()[k], keyer.record()[k]) << k;
-    for (std::size_t k = 200; k < 288; ++k) EXPECT_EQ(memoryImage()[k], 0xEE) << k;
+    EXPECT_FALSE(dumpImage(record));
+    for (std::size_t k = 0; k < 200; ++k) EXPECT_EQ(recordBytes(record).first<MemoryImageSize>()[k], keyer.record()[k]) << k;
+    for (std::size_t k = 200; k < 288; ++k) EXPECT_EQ(recordBytes(record).first<MemoryImageSize>()[k], 0xEE) << k;
 }
 
 TEST_F(HostCommands, LoadImageSends290BytesInTwoWrites) {
-    std::iota(memoryImage().begin(), memoryImage().end(), std::uint8_t{3});
-    EXPECT_TRUE(loadImage());
+    std::iota(recordBytes(record).first<MemoryImageSize>().begin(), recordBytes(record).first<MemoryImageSize>().end(), std::uint8_t{3});
+    EXPECT_TRUE(loadImage(record));
     const auto chunks = keyer.hostChunks();
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_EQ(chunks[0], (Bytes{0x00, 0x0D}));
-    EXPECT_EQ(chunks[1], Bytes(memoryImage().begin(), memoryImage().end()));
-    EXPECT_TRUE(std::equal(memoryImage().begin(), memoryImage().end(), keyer.record().begin()));
+    EXPECT_EQ(chunks[1], Bytes(recordBytes(record).first<MemoryImageSize>().begin(), recordBytes(record).first<MemoryImageSize>().end()));
+    EXPECT_TRUE(std::equal(recordBytes(record).first<MemoryImageSize>().begin(), recordBytes(record).first<MemoryImageSize>().end(), keyer.record().begin()));
 }
 
 TEST_F(HostCommands, ReadExtensionBlockReplacesAllTwelveBytes) {
     fillRecord(0);
-    EXPECT_TRUE(readExtensionBlock());
+    EXPECT_TRUE(readExtensionBlock(record));
     EXPECT_EQ(keyer.hostChunks(), (std::vector<Bytes>{{0x00, 0x1A}}));
-    EXPECT_TRUE(std::equal(extensionBlock().begin(), extensionBlock().end(), keyer.record().begin() + 288));
-    for (std::uint8_t b : memoryImage()) EXPECT_EQ(b, 0);
+    EXPECT_TRUE(std::equal(recordBytes(record).last<ExtensionBlockSize>().begin(), recordBytes(record).last<ExtensionBlockSize>().end(), keyer.record().begin() + 288));
+    for (std::uint8_t b : recordBytes(record).first<MemoryImageSize>()) EXPECT_EQ(b, 0);
 }
 
 TEST_F(HostCommands, AShortExtensionReadKeepsTheMissingBytes) {
     fillRecord(0xEE);
     keyer.setReplyLength(0x1A, 11);
-    EXPECT_FALSE(readExtensionBlock());
-    for (std::size_t k = 0; k < 11; ++k) EXPECT_EQ(extensionBlock()[k], keyer.record()[288 + k]) << k;
-    EXPECT_EQ(extensionBlock()[11], 0xEE);
+    EXPECT_FALSE(readExtensionBlock(record));
+    for (std::size_t k = 0; k < 11; ++k) EXPECT_EQ(recordBytes(record).last<ExtensionBlockSize>()[k], keyer.record()[288 + k]) << k;
+    EXPECT_EQ(recordBytes(record).last<ExtensionBlockSize>()[11], 0xEE);
 }
 
 TEST_F(HostCommands, AMissingExtensionReplyLeavesTheBlockAsItWas) {
     fillRecord(0xEE);
     keyer.setSilent(true);
-    EXPECT_FALSE(readExtensionBlock());
-    for (std::uint8_t b : extensionBlock()) EXPECT_EQ(b, 0xEE);  // never the command bytes 00 1A
+    EXPECT_FALSE(readExtensionBlock(record));
+    for (std::uint8_t b : recordBytes(record).last<ExtensionBlockSize>()) EXPECT_EQ(b, 0xEE);  // never the command bytes 00 1A
 }
 
 TEST_F(HostCommands, WriteExtensionBlockSendsTheCommandThenTwelveBytes) {
-    std::iota(extensionBlock().begin(), extensionBlock().end(), std::uint8_t{40});
-    EXPECT_TRUE(writeExtensionBlock());
+    std::iota(recordBytes(record).last<ExtensionBlockSize>().begin(), recordBytes(record).last<ExtensionBlockSize>().end(), std::uint8_t{40});
+    EXPECT_TRUE(writeExtensionBlock(record));
     const auto chunks = keyer.hostChunks();
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_EQ(chunks[0], (Bytes{0x00, 0x1B}));
-    EXPECT_EQ(chunks[1], Bytes(extensionBlock().begin(), extensionBlock().end()));
-    EXPECT_TRUE(std::equal(extensionBlock().begin(), extensionBlock().end(), keyer.record().begin() + 288));
+    EXPECT_EQ(chunks[1], Bytes(recordBytes(record).last<ExtensionBlockSize>().begin(), recordBytes(record).last<ExtensionBlockSize>().end()));
+    EXPECT_TRUE(std::equal(recordBytes(record).last<ExtensionBlockSize>().begin(), recordBytes(record).last<ExtensionBlockSize>().end(), keyer.record().begin() + 288));
 }
 
 TEST_F(HostCommands, StartFirmwareUpdateHandsOverToTheBootloader) {

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
-#include "link/interface_test.h"
-#include "link/transport.h"
+#include "core/link/link_check.h"
+#include "core/link/transport.h"
+#include "dialogs/interface_test.h"
+#include "dialogs/startup.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_simulator.h"

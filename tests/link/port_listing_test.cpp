@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "link/port_listing.h"
+#include "core/link/port_listing.h"
 
 namespace {
 

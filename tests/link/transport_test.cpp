@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "link/transport.h"
+#include "core/link/transport.h"
 #include "platform/headless/headless.h"
 #include "sim/keyer_simulator.h"
 #include "tests/support/test_support.h"

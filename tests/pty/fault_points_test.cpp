@@ -11,11 +11,12 @@
 #include <ostream>
 #include <thread>
 
-#include "app/keyer_operations.h"
-#include "app/startup.h"
-#include "firmware/upload_worker.h"
+#include "core/firmware/upload_worker.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/keyer_operations.h"
+#include "dialogs/settings_record.h"
+#include "dialogs/startup.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
 #include "sim/keyer_bootloader.h"
 #include "tests/firmware/hex_writer.h"
 #include "tests/pty/keyer_sim_process.h"

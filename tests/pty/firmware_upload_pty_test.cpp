@@ -9,11 +9,11 @@
 #include <fstream>
 #include <thread>
 
-#include "app/startup.h"
+#include "dialogs/startup.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_bootloader.h"
-#include "tests/pty/keyer_sim_process.h"
 #include "tests/firmware/hex_writer.h"
+#include "tests/pty/keyer_sim_process.h"
 #include "tests/pty/pty_fixture.h"
 
 namespace {

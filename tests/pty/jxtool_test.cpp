@@ -15,12 +15,12 @@
 #include <thread>
 #include <vector>
 
+#include "core/settings/keyer_settings.h"
 #include "platform/headless/headless.h"
-#include "settings/keyer_settings.h"
 #include "sim/keyer_bootloader.h"
 #include "tests/firmware/hex_writer.h"
-#include "tests/support/file_faults.h"
 #include "tests/pty/pty_fixture.h"
+#include "tests/support/file_faults.h"
 #include "tools/jxtool/jxtool.h"
 
 namespace {

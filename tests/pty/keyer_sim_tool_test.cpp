@@ -13,10 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/startup.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/settings_record.h"
+#include "dialogs/startup.h"
 #include "platform/serial.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
 #include "tests/pty/keyer_sim_process.h"
 #include "tests/support/test_support.h"
 
@@ -129,7 +130,7 @@ TEST_F(KeyerSimWithProgram, FirstReadShowsTheDefaultsAndAWriteIsTaken) {
     w->click(mainwin::ReadButton);
     EXPECT_EQ(w->text(mainwin::OperationStatus), ">Done");
     const auto factory = factoryRecord();
-    EXPECT_TRUE(std::equal(factory.begin(), factory.end(), recordBytes().begin()));
+    EXPECT_TRUE(std::equal(factory.begin(), factory.end(), recordBytes(keyerSettings).begin()));
     EXPECT_EQ(w->text(mainwin::WeightEdit), "50");
     EXPECT_EQ(w->text(mainwin::MessageEdit1), "");
 

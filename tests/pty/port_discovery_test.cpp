@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "link/com_port_dialog.h"
-#include "link/interface_test.h"
-#include "link/port_config.h"
+#include "core/link/link_check.h"
+#include "core/link/port_config.h"
+#include "dialogs/com_port_dialog.h"
+#include "dialogs/startup.h"
 #include "platform/posix/posix_port_discovery.h"
 #include "resources/control_ids.h"
 #include "tests/support/test_support.h"

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <vector>
 
-#include "link/transport.h"
+#include "core/link/transport.h"
 #include "platform/serial.h"
 #include "tests/pty/pty_fixture.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "link/transport.h"
+#include "core/link/transport.h"
 #include "sim/keyer_simulator.h"
 #include "sim/pty_keyer_server.h"
 #include "tests/support/test_support.h"

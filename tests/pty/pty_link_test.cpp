@@ -5,15 +5,16 @@
 #include <numeric>
 #include <vector>
 
-#include "app/keyer_operations.h"
-#include "app/startup.h"
-#include "link/interface_test.h"
-#include "link/transport.h"
+#include "core/link/link_check.h"
+#include "core/link/transport.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/keyer_operations.h"
+#include "dialogs/message_editor.h"
+#include "dialogs/panel_load.h"
+#include "dialogs/settings_record.h"
+#include "dialogs/startup.h"
 #include "platform/serial.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
-#include "settings/message_editor.h"
-#include "settings/panel_load.h"
 #include "tests/pty/pty_fixture.h"
 
 using namespace mainwin;
@@ -47,15 +48,15 @@ TEST_F(PtyLink, TestIdentifiesTheKeyer) {
 
 TEST_F(PtyLink, AFullReadAndWrite) {
     std::iota(keyer.record().begin(), keyer.record().end(), std::uint8_t{1});
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     std::ranges::fill(keyerSettings.messageArea, 0);
-    std::copy(recordBytes().begin(), recordBytes().end(), keyer.record().begin());
+    std::copy(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end(), keyer.record().begin());
     keyer.record()[3] = 62;  // User 1's weight
     serve();
     w->click(TestButton);
     w->click(ReadButton);
     EXPECT_EQ(w->text(OperationStatus), ">Done");
-    EXPECT_TRUE(std::equal(recordBytes().begin(), recordBytes().end(),
+    EXPECT_TRUE(std::equal(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end(),
                            onKeyer([](KeyerSimulator& k) { return k.record(); }).begin()));
     EXPECT_EQ(w->text(WeightEdit), "62");
 
@@ -68,7 +69,7 @@ TEST_F(PtyLink, AFullReadAndWrite) {
     ASSERT_TRUE(server->waitForBytesFromHost(before + 9 + 14 + 290, 5000));
     const auto written = onKeyer([](KeyerSimulator& k) { return k.record(); });
     EXPECT_EQ(written[3], 55);
-    EXPECT_TRUE(std::equal(recordBytes().begin(), recordBytes().end(), written.begin()));
+    EXPECT_TRUE(std::equal(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end(), written.begin()));
 }
 
 TEST_F(PtyLink, AReadCutShortBySilenceOrAHangUpChangesNothing) {
@@ -93,7 +94,7 @@ TEST_F(PtyLink, AReadCutShortBySilenceOrAHangUpChangesNothing) {
 
 TEST_F(PtyLink, AWriteToALineThatHungUpFails) {
     serve();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     loadPanel(w, activeUserSet);
     w->click(TestButton);
     ASSERT_EQ(w->text(OperationStatus), ">JX OK");

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/message_codec.h"
+#include "core/settings/message_codec.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "settings/panel_capture.h"
+#include "dialogs/panel_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/settings/keyer_settings.h"
+#include "core/settings/user_fields.h"
+#include "dialogs/panel_load.h"
+#include "dialogs/settings_record.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
-#include "settings/panel_load.h"
 #include "tests/support/test_support.h"
 
 using namespace mainwin;
@@ -47,9 +49,9 @@ protected:
         for (const auto& box : headless::messageBoxes()) texts.push_back(box.text);
         return texts;
     }
-    std::span<std::uint8_t> userBytes(UserSet set) { return recordBytes().subspan(set == UserSet::User1 ? 0 : 16, 16); }
+    std::span<std::uint8_t> userBytes(UserSet set) { return recordBytes(keyerSettings).subspan(set == UserSet::User1 ? 0 : 16, 16); }
     std::span<std::uint8_t> extensionBytes(UserSet set) {
-        return recordBytes().subspan(set == UserSet::User1 ? 288 : 294, 6);
+        return recordBytes(keyerSettings).subspan(set == UserSet::User1 ? 288 : 294, 6);
     }
 };
 
@@ -77,7 +79,7 @@ TEST_F(PanelCaptureTest, ValidPanelStoresEveryRowForEitherSet) {
         const UserSet other = set == UserSet::User1 ? UserSet::User2 : UserSet::User1;
         for (auto b : userBytes(other)) EXPECT_EQ(b, 0);
         for (auto b : extensionBytes(other)) EXPECT_EQ(b, 0);
-        for (std::size_t i = 32; i < 288; ++i) EXPECT_EQ(recordBytes()[i], 0) << i;
+        for (std::size_t i = 32; i < 288; ++i) EXPECT_EQ(recordBytes(keyerSettings)[i], 0) << i;
     }
 }
 
@@ -208,7 +210,7 @@ TEST_F(PanelCaptureTest, EveryFailingRowShowsItsMessageAndStoresOnlyTheRowsBefor
 TEST_F(PanelCaptureTest, EmptyPanelFailsAtTheWeightAndStoresNothing) {
     EXPECT_FALSE(capturePanel(w, UserSet::User1));
     EXPECT_EQ(messages(), std::vector<std::string>{"Weight must be between 10 and 90"});
-    for (auto b : recordBytes()) EXPECT_EQ(b, 0);
+    for (auto b : recordBytes(keyerSettings)) EXPECT_EQ(b, 0);
 }
 
 TEST_F(PanelCaptureTest, ValuesAtTheirBoundsPass) {
@@ -246,8 +248,8 @@ TEST_F(PanelCaptureTest, SerialNumberIsStoredMinusOneHighByteFirst) {
          {Case{"1", 0x00, 0x00}, Case{"256", 0x00, 0xFF}, Case{"257", 0x01, 0x00}, Case{"9999", 0x27, 0x0E}}) {
         fillPanel({{SerialNumberEdit, c.text}});
         ASSERT_TRUE(capturePanel(w, UserSet::User2));
-        EXPECT_EQ(recordBytes()[294 + 4], c.high) << c.text;
-        EXPECT_EQ(recordBytes()[294 + 5], c.low) << c.text;
+        EXPECT_EQ(recordBytes(keyerSettings)[294 + 4], c.high) << c.text;
+        EXPECT_EQ(recordBytes(keyerSettings)[294 + 5], c.low) << c.text;
     }
 }
 
@@ -270,11 +272,11 @@ TEST_F(PanelCaptureTest, SidetoneOf4000ComesBackAs4166AndThenFails) {
 }
 
 TEST_F(PanelCaptureTest, DefaultsSurviveALoadAndCaptureUnchanged) {
-    for (std::size_t i = 32; i < 288; ++i) recordBytes()[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 32; i < 288; ++i) recordBytes(keyerSettings)[i] = static_cast<std::uint8_t>(i);
     w->click(ResetDefaultsButton);
-    const std::vector<std::uint8_t> before(recordBytes().begin(), recordBytes().end());
+    const std::vector<std::uint8_t> before(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end());
     ASSERT_TRUE(capturePanel(w, UserSet::User1));
-    EXPECT_EQ(std::vector<std::uint8_t>(recordBytes().begin(), recordBytes().end()), before);
+    EXPECT_EQ(std::vector<std::uint8_t>(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end()), before);
 }
 
 // --- Immediate updates ------------------------------------------------------
@@ -307,7 +309,7 @@ TEST_F(PanelCaptureTest, EachCheckBoxFlipsItsBitInTheSetOnShow) {
             EXPECT_EQ(reg(), 0);
             EXPECT_FALSE(w->checked(c.id));
             // The other set and the rest of the record are untouched.
-            for (std::size_t i = 0; i < RecordSize; ++i) EXPECT_EQ(recordBytes()[i], 0) << i;
+            for (std::size_t i = 0; i < RecordSize; ++i) EXPECT_EQ(recordBytes(keyerSettings)[i], 0) << i;
         }
     }
 }
@@ -373,18 +375,18 @@ TEST_F(PanelCaptureTest, PaddleHangAndOutputSelectionLists) {
 
 TEST_F(PanelCaptureTest, ListsActOnlyOnASelectionChange) {
     w->click(ResetDefaultsButton);
-    const std::vector<std::uint8_t> before(recordBytes().begin(), recordBytes().end());
+    const std::vector<std::uint8_t> before(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end());
     listSelect(w, KeyerModeList, 5);
     listSelect(w, PaddleHangList, 3);
     listSelect(w, OutputSelectionList, 7);
     for (int id : {KeyerModeList, PaddleHangList, OutputSelectionList}) sendCommand(w, id, notify::Clicked);
-    EXPECT_EQ(std::vector<std::uint8_t>(recordBytes().begin(), recordBytes().end()), before);
+    EXPECT_EQ(std::vector<std::uint8_t>(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end()), before);
     // A selection change that reports no selection changes nothing either.
     for (int id : {KeyerModeList, PaddleHangList, OutputSelectionList}) {
         w->typeListText(id, "Port9");
         sendCommand(w, id, notify::ListSelectionChange);
     }
-    EXPECT_EQ(std::vector<std::uint8_t>(recordBytes().begin(), recordBytes().end()), before);
+    EXPECT_EQ(std::vector<std::uint8_t>(recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end()), before);
 }
 
 TEST_F(PanelCaptureTest, BankRadioButtonsSetBitSixOfUserOneWhicheverSetIsOnShow) {
@@ -403,7 +405,7 @@ TEST_F(PanelCaptureTest, BankRadioButtonsSetBitSixOfUserOneWhicheverSetIsOnShow)
 // --- The User 1 / User 2 switch --------------------------------------------
 
 TEST_F(PanelCaptureTest, SwitchToUserTwoStoresThePanelAndShowsUserTwo) {
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     keyerSettings.user2.weight = 77;
     keyerSettings.user2.spacingReg = 0x1F;
     fillPanel();
@@ -417,8 +419,8 @@ TEST_F(PanelCaptureTest, SwitchToUserTwoStoresThePanelAndShowsUserTwo) {
     EXPECT_EQ(w->text(LetterSpaceEdit), "31");
     EXPECT_TRUE(w->visible(Callsign2Edit));
     EXPECT_FALSE(w->visible(Callsign1Edit));
-    EXPECT_EQ(recordBytes()[14], 0x85) << "user2Active set in user1, letter-space 5 kept";
-    EXPECT_EQ(recordBytes()[30], 0x1F) << "user2's own bit 7 is not touched";
+    EXPECT_EQ(recordBytes(keyerSettings)[14], 0x85) << "user2Active set in user1, letter-space 5 kept";
+    EXPECT_EQ(recordBytes(keyerSettings)[30], 0x1F) << "user2's own bit 7 is not touched";
     EXPECT_TRUE(w->enabled(User1Radio));
     EXPECT_TRUE(w->enabled(TestButton));
 
@@ -426,7 +428,7 @@ TEST_F(PanelCaptureTest, SwitchToUserTwoStoresThePanelAndShowsUserTwo) {
     EXPECT_TRUE(w->checked(User1Radio));
     EXPECT_FALSE(w->checked(User2Radio));
     EXPECT_EQ(activeUserSet, UserSet::User1);
-    EXPECT_EQ(recordBytes()[14], 0x05);
+    EXPECT_EQ(recordBytes(keyerSettings)[14], 0x05);
     EXPECT_EQ(w->text(WeightEdit), "60");
 }
 
@@ -443,7 +445,7 @@ TEST_F(PanelCaptureTest, SwitchThatFailsAtThePttTailKeepsUserOneOnShow) {
     EXPECT_EQ(keyerSettings.user1.weight, 70);
     EXPECT_EQ(keyerSettings.user1.pttLeadIn, 25);
     EXPECT_EQ(keyerSettings.user1.pttTail, 0);
-    EXPECT_EQ(recordBytes()[14] & 0x80, 0);
+    EXPECT_EQ(recordBytes(keyerSettings)[14] & 0x80, 0);
     EXPECT_EQ(w->text(PttTailEdit), "300");
     EXPECT_TRUE(w->visible(Callsign1Edit));
     // The buttons come back after the refused switch.

@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/settings/keyer_settings.h"
+#include "dialogs/panel_load.h"
+#include "dialogs/settings_record.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
-#include "settings/panel_load.h"
 #include "tests/support/test_support.h"
 
 using namespace mainwin;

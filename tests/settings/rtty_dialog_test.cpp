@@ -4,17 +4,18 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "core/settings/keyer_settings.h"
+#include "dialogs/main_window.h"
+#include "dialogs/rtty_dialog.h"
+#include "dialogs/settings_record.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
-#include "settings/rtty_dialog.h"
 #include "tests/support/test_support.h"
 
 using namespace rtty;
 
 namespace {
 
-std::vector<std::uint8_t> record() { return {recordBytes().begin(), recordBytes().end()}; }
+std::vector<std::uint8_t> record() { return {recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end()}; }
 
 // What the dialog showed when it opened.
 struct Shown {
@@ -132,7 +133,7 @@ TEST_F(RttyDialogTest, OkBuildsBothBytesFromTheOperatorsChoices) {
 }
 
 TEST_F(RttyDialogTest, WithUserTwoOnShowOkTouchesOnlyUserTwosBytes) {
-    for (std::size_t i = 0; i < RecordSize; ++i) recordBytes()[i] = static_cast<std::uint8_t>(i * 13 + 5);
+    for (std::size_t i = 0; i < RecordSize; ++i) recordBytes(keyerSettings)[i] = static_cast<std::uint8_t>(i * 13 + 5);
     keyerSettings.user1Ext.rttyReg1 = 0x93;
     keyerSettings.user1Ext.rttyReg2 = 0x0D;
     Window w = mainWindow();

@@ -6,21 +6,24 @@
 #include <string>
 #include <vector>
 
+#include "core/settings/keyer_settings.h"
+#include "core/settings/settings_file.h"
+#include "dialogs/message_editor.h"
+#include "dialogs/settings_file_dialogs.h"
+#include "dialogs/settings_record.h"
+#include "platform/file_names.h"
 #include "resources/control_ids.h"
-#include "settings/keyer_settings.h"
-#include "settings/message_editor.h"
-#include "settings/settings_file.h"
 #include "tests/support/test_support.h"
 
 using namespace mainwin;
 
 namespace {
 
-std::vector<std::uint8_t> record() { return {recordBytes().begin(), recordBytes().end()}; }
+std::vector<std::uint8_t> record() { return {recordBytes(keyerSettings).begin(), recordBytes(keyerSettings).end()}; }
 
 void setRecord(const std::vector<std::uint8_t>& bytes) {
     ASSERT_EQ(bytes.size(), RecordSize);
-    std::copy(bytes.begin(), bytes.end(), recordBytes().begin());
+    std::copy(bytes.begin(), bytes.end(), recordBytes(keyerSettings).begin());
 }
 
 // Every byte different from its neighbours and from a zero record, so a byte

@@ -4,30 +4,63 @@
 
 #include <cstring>
 #include <set>
+#include <span>
 #include <string>
+#include <vector>
 
-#include "settings/keyer_settings.h"
-#include "settings/user_fields.h"
+#include "core/settings/keyer_settings.h"
+#include "core/settings/user_fields.h"
+#include "dialogs/panel_fields.h"
+#include "dialogs/rtty_dialog.h"
+#include "dialogs/settings_record.h"
+#include "resources/control_ids.h"
+#include "resources/dialog_templates.h"
 
 namespace {
 
-TEST(UserFields, NamesAreUniqueAndEveryFieldHasAPanelLabel) {
+// The label text a dialog template gives a control.
+std::string_view templateText(int controlId, int dialogId = dlg::MainWindow) {
+    const DialogTemplate* dialog = findDialogTemplate(dialogId);
+    const ControlTemplate* control = dialog ? findControl(*dialog, controlId) : nullptr;
+    return control ? control->text : std::string_view{};
+}
+
+// Each row of the field tables has its panel controls, in the same order, and
+// the label the table gives is the one the window shows beside the control.
+template <typename Field>
+void expectBoundToThePanel(std::span<const Field> fields, std::set<std::string_view>& names) {
+    for (const Field& f : fields) {
+        EXPECT_TRUE(names.insert(f.name).second) << f.name;
+        EXPECT_EQ(panelControls(f).field, f.name);
+        EXPECT_EQ(templateText(panelControls(f).labelId), f.label) << f.name;
+    }
+}
+
+TEST(UserFields, EveryFieldHasItsPanelControlsAndTheirLabel) {
     std::set<std::string_view> names;
-    for (const NumberField& f : numberFields()) {
-        EXPECT_TRUE(names.insert(f.name).second) << f.name;
-        EXPECT_FALSE(panelLabel(f.labelId).empty()) << f.name;
-    }
-    for (const FlagField& f : flagFields()) {
-        EXPECT_TRUE(names.insert(f.name).second) << f.name;
-        EXPECT_FALSE(panelLabel(f.controlId).empty()) << f.name;
-    }
-    for (const ChoiceField& f : choiceFields()) {
-        EXPECT_TRUE(names.insert(f.name).second) << f.name;
-        EXPECT_FALSE(panelLabel(f.labelId).empty()) << f.name;
-    }
-    EXPECT_EQ(panelLabel(findNumberField("weight")->labelId), "Weight");
-    EXPECT_EQ(panelLabel(findFlagField("tune50")->controlId), "Tune50%");
-    EXPECT_EQ(panelLabel(findChoiceField("keyerMode")->labelId), "Keyer Mode");
+    expectBoundToThePanel(numberFields(), names);
+    expectBoundToThePanel(flagFields(), names);
+    expectBoundToThePanel(choiceFields(), names);
+    EXPECT_EQ(templateText(mainwin::CallsignLabel), CallsignLabel);
+    EXPECT_EQ(findFlagField("tune50")->label, "Tune50%");
+}
+
+TEST(UserFields, TheRttyDialogShowsTheLabelsOfTheRttyTables) {
+    for (std::size_t i = 0; i < rttyFlags.size(); ++i)
+        EXPECT_EQ(templateText(RttyFlagChecks[i], dlg::RttySetup), rttyFlags[i].label);
+    for (std::size_t i = 0; i < rttyChoices.size(); ++i)
+        EXPECT_EQ(templateText(RttyChoiceLabels[i], dlg::RttySetup), rttyChoices[i].label);
+    EXPECT_EQ(templateText(rtty::BaudRateLabel, dlg::RttySetup), RttyBaudLabel);
+}
+
+TEST(UserFields, ThePanelIsFilledInTheOrderOfItsRanks) {
+    std::vector<std::string_view> order;
+    for (const NumberField* f : numberFieldsInLoadOrder()) order.push_back(f->name);
+    EXPECT_EQ(order, (std::vector<std::string_view>{"weight", "pttLeadIn", "pttTail", "firstExtension", "keyComp",
+                                                    "farnsworthWpm", "paddleSample", "ratio", "favoriteWpm",
+                                                    "sidetoneVolume", "serialNumber", "commandWpm", "letterSpace",
+                                                    "sidetoneFreq", "potMaxWpm", "potMinWpm"}));
+    EXPECT_EQ(numberFieldsInLoadOrder()[LastLoadedBeforeLists - 1]->name, "letterSpace");
 }
 
 TEST(UserFields, EveryListEntryChosenIsShownBack) {
@@ -42,7 +75,7 @@ TEST(UserFields, EveryListEntryChosenIsShownBack) {
 
 TEST(UserFields, CheckOfARecordGivesTheCaptureMessageAndChangesNothing) {
     resetSettingsState();
-    resetToDefaults();
+    resetToDefaults(keyerSettings);
     const KeyerSettings before = keyerSettings;
     EXPECT_EQ(checkUserSet(keyerSettings.user1, keyerSettings.user1Ext, UserSet::User1), "");
     EXPECT_EQ(checkUserSet(keyerSettings.user2, keyerSettings.user2Ext, UserSet::User2), "");

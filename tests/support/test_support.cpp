@@ -4,8 +4,8 @@
 #include <iterator>
 #include <random>
 
-#include "app/main_window.h"
-#include "app/program_state.h"
+#include "dialogs/main_window.h"
+#include "dialogs/program_state.h"
 #include "resources/control_ids.h"
 
 void ProgramTest::SetUp() {

@@ -12,23 +12,23 @@
 #include <string>
 #include <vector>
 
-#include "app/about_dialog.h"
-#include "firmware/firmware_image.h"
-#include "firmware/hex_file.h"
-#include "firmware/upload_worker.h"
-#include "firmware/uploader_dialog.h"
-#include "link/port_listing.h"
-#include "link/interface_test.h"
-#include "link/keyer_transfers.h"
-#include "link/port_config.h"
-#include "link/transport.h"
+#include "core/firmware/firmware_image.h"
+#include "core/firmware/hex_file.h"
+#include "core/firmware/upload_checks.h"
+#include "core/firmware/upload_worker.h"
+#include "core/link/keyer_transfers.h"
+#include "core/link/link_check.h"
+#include "core/link/port_config.h"
+#include "core/link/port_listing.h"
+#include "core/link/transport.h"
+#include "core/settings/keyer_settings.h"
+#include "core/settings/record_fields.h"
+#include "core/settings/record_json.h"
+#include "core/settings/settings_file.h"
 #include "platform/files.h"
 #include "platform/serial.h"
 #include "platform/threads.h"
-#include "settings/keyer_settings.h"
-#include "settings/record_fields.h"
-#include "settings/record_json.h"
-#include "settings/settings_file.h"
+#include "resources/keyer_version.h"
 
 #if defined(_WIN32)
 #include <io.h>

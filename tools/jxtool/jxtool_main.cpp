@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "link/port_config.h"
+#include "core/link/port_config.h"
 #include "platform/files.h"
 #include "tools/jxtool/jxtool.h"
 

@@ -1,0 +1,45 @@
+// Test's readings, Read and Write of the record: what the keyer operations
+// exchange once the link check has passed on the open port.  Each returns
+// the status text the main window shows, so the window and jxtool report
+// the same words.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/link/link_check.h"
+#include "core/settings/keyer_settings.h"
+
+// Operation status texts.
+inline constexpr std::string_view LinkFailedText = ">JX ERR";
+inline constexpr std::string_view KeyerAnswersText = ">JX OK";
+inline constexpr std::string_view NoFirmwareText = ">JX BAD";  // only the bootloader answers
+inline constexpr std::string_view ReadingText = ">Reading";
+inline constexpr std::string_view WritingText = "Writing";
+
+// The bootloader-only code of a link check.
+inline constexpr int BootloaderOnlyCode = 5;
+
+// A fresh connection: the open port, if any, is closed first.
+LinkCheck reconnectAndCheckLink(std::string_view deviceName);
+
+struct KeyerReadings {
+    std::string potValue;       // "PotValue: %d"
+    std::string pushButtons;    // "PB:%d"; empty on the LYNX, which has none
+    std::string supplyVoltage;  // "%.2f Volts"
+};
+KeyerReadings readKeyerReadings();
+
+struct TransferResult {
+    bool ok = false;
+    std::string_view status;  // ">Done" / ">Read Fail", "Done" / "Write Fail"
+};
+
+// The memory image and the extension block into `record`, which changes
+// only when all 288 + 12 bytes arrived.
+TransferResult readRecordFromKeyer(KeyerSettings& record);
+// The extension block, then the image, then the wait until the bytes have
+// left the line and `settleMs` more while the keyer stores them.
+inline constexpr int WriteSettleMs = 3000;
+TransferResult writeRecordToKeyer(const KeyerSettings& record, int settleMs = WriteSettleMs);
