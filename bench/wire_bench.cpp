@@ -45,12 +45,12 @@
 #include "bench/x_map_watch.h"
 #include "core/firmware/firmware_image.h"
 #include "core/firmware/hex_file.h"
+#include "core/firmware/upload_checks.h"
 #include "core/firmware/upload_worker.h"
 #include "core/link/keyer_transfers.h"
 #include "core/link/transport.h"
 #include "core/settings/keyer_settings.h"
 #include "dialogs/com_port_dialog.h"
-#include "dialogs/uploader_dialog.h"
 #include "platform/posix/serial_latency.h"
 #include "platform/serial.h"
 #include "platform/threads.h"
@@ -118,9 +118,12 @@ struct Figures {
     double high() const { return runs.empty() ? 0 : *std::max_element(runs.begin(), runs.end()); }
 };
 
+// The link every exchange here runs on.
+KeyerLink benchLink;
+
 [[noreturn]] void fail(const std::string& why) {
     std::fprintf(stderr, "wire_bench: %s\n", why.c_str());
-    closePort();
+    closePort(benchLink);
     std::exit(1);
 }
 
@@ -206,36 +209,36 @@ std::string firstLine(const std::string& path) {
 
 double timeTest(const std::string& device) {
     const auto start = Clock::now();
-    const LinkCheck check = reconnectAndCheckLink(device);
+    const LinkCheck check = reconnectAndCheckLink(benchLink, device);
     if (check.code < 0) fail("Test: " + check.status);
-    const KeyerReadings readings = readKeyerReadings();
+    const KeyerReadings readings = readKeyerReadings(benchLink, check.identity.variant);
     const double elapsed = msSince(start);
     if (readings.pushButtons.empty()) fail("Test: no push-button reading");
-    closePort();
+    closePort(benchLink);
     return elapsed;
 }
 
 double timeRead(const std::string& device) {
     KeyerSettings record{};
     const auto start = Clock::now();
-    const LinkCheck check = reconnectAndCheckLink(device);
+    const LinkCheck check = reconnectAndCheckLink(benchLink, device);
     if (check.code < 0) fail("Read: " + check.status);
-    const TransferResult result = readRecordFromKeyer(record);
+    const TransferResult result = readRecordFromKeyer(benchLink, record);
     const double elapsed = msSince(start);
     if (!result.ok) fail("Read: " + std::string(result.status));
-    closePort();
+    closePort(benchLink);
     return elapsed;
 }
 
 double timeWrite(const std::string& device) {
     const KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());
     const auto start = Clock::now();
-    const LinkCheck check = reconnectAndCheckLink(device);
+    const LinkCheck check = reconnectAndCheckLink(benchLink, device);
     if (check.code < 0) fail("Write: " + check.status);
-    const TransferResult result = writeRecordToKeyer(record);
+    const TransferResult result = writeRecordToKeyer(benchLink, record);
     const double elapsed = msSince(start);
     if (!result.ok) fail("Write: " + std::string(result.status));
-    closePort();
+    closePort(benchLink);
     return elapsed;
 }
 
@@ -243,17 +246,16 @@ double timeWrite(const std::string& device) {
 double timeUpload(const std::string& device, const std::shared_ptr<FirmwareImage>& image, int recordCount,
                   std::uint8_t icCode, bool recovery) {
     const auto start = Clock::now();
-    const UploadStart allowed = checkUploadMayStart(true, recordCount, icCode, device);
+    const UploadStart allowed = checkUploadMayStart(true, recordCount, icCode, benchLink, device, {});
     if (!allowed.mayStart) fail("upload refused: " + std::string(allowed.refusal));
     if (allowed.recoveryMode != recovery) fail("upload: not the mode asked for");
-    resetUploadState();
-    if (!startThread(uploadWorker, new UploadJob{image, allowed.recoveryMode, {}})) fail("upload: no worker");
+    const auto upload = startUpload(UploadJob{image, &benchLink, allowed.recoveryMode, {}});
+    if (!upload) fail("upload: no worker");
     // Looked at every 2 ms: a busier watch would take the processor from
     // the worker and the keyer it measures.
-    while (!uploadFinished.load()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const int code = waitForUpload(*upload, {}, 2);
     const double elapsed = msSince(start);
-    const int code = uploadResult.load();
-    closePort();
+    closePort(benchLink);
     if (code != UploadComplete) fail("upload: " + std::string(uploadResultMessage(code)));
     return elapsed;
 }
@@ -262,25 +264,25 @@ double timeUpload(const std::string& device, const std::shared_ptr<FirmwareImage
 // a keyer with its bootloader alone: what one frame costs on this medium
 // apart from the upload worker.  Each figure is a frame's round trip.
 Figures timeFrameExchanges(const std::string& device, const FirmwareImage& image, int count) {
-    if (openPortNamed(device) != PortOpened) fail("frames: the port did not open");
+    if (openPort(benchLink, device).code != PortOpened) fail("frames: the port did not open");
     const std::uint8_t sync[] = {0x00, 0x04, 0x55}, speedUp[] = {0x35};
     std::uint8_t reply[1] = {};
-    writeBytes(sync);
-    if (!readBytes(reply) || reply[0] != 0xAA) fail("frames: no sync");
-    writeBytes(speedUp);
+    writeBytes(benchLink, sync);
+    if (!readBytes(benchLink, reply) || reply[0] != 0xAA) fail("frames: no sync");
+    writeBytes(benchLink, speedUp);
     sleepMs(200);
-    if (!setBaudRate(9600)) fail("frames: no 9600 baud");
+    if (!setBaudRate(benchLink, 9600)) fail("frames: no 9600 baud");
     Figures f;
     for (int i = 0; i < count; ++i) {
         const RecordFrame frame =
             buildRecordFrame(WriteRecordCommand, image[static_cast<std::size_t>(FirstMainPassRecord + i)]);
         const auto start = Clock::now();
-        writeBytes(frame);
-        const bool answered = readBytes(reply);
+        writeBytes(benchLink, frame);
+        const bool answered = readBytes(benchLink, reply);
         f.runs.push_back(msSince(start));
         if (!answered || reply[0] != RecordAccepted) fail("frames: not accepted");
     }
-    closePort();
+    closePort(benchLink);
     return f;
 }
 

@@ -9,7 +9,12 @@
 // Shown on the interface status line while the check runs.
 inline constexpr std::string_view LinkCheckProgressText = "Testing JX Interface    ";
 
-// The link check on comPortNumber with its texts on controls 4061 and 4079
-// of the window given (a window without them shows nothing); returns the
-// check's code.
-int testInterface(Window window);
+enum class LinkStart {
+    AsItIs,  // an open link is used as it is
+    Fresh,   // an open link is closed first: every operation starts from a new connection
+};
+
+// The link check of keyerLink on COM comPortNumber, with its texts on
+// controls 4061 and 4079 of the window given; records the keyer's identity
+// and returns the check's code.
+int testInterface(Window window, LinkStart start = LinkStart::AsItIs);

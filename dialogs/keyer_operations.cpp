@@ -5,10 +5,10 @@
 
 #include "core/link/keyer_transfers.h"
 #include "core/link/link_check.h"
-#include "core/link/transport.h"
 #include "core/settings/keyer_settings.h"
 #include "core/settings/message_codec.h"
 #include "dialogs/interface_test.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/main_window.h"
 #include "dialogs/message_editor.h"
 #include "dialogs/panel_capture.h"
@@ -36,8 +36,7 @@ void runOperation(Window w, Prepare prepare, Body body) {
     if (!operationBusy) {
         prepare();
         operationBusy = true;
-        if (portOpen) closePort();
-        const int r = testInterface(w);
+        const int r = testInterface(w, LinkStart::Fresh);
         if (r < 0)
             showStatus(w, LinkFailedText);
         else
@@ -63,7 +62,7 @@ void testKeyer(Window w) {
                 return;
             }
             showStatus(w, KeyerAnswersText);
-            const KeyerReadings readings = readKeyerReadings();
+            const KeyerReadings readings = readKeyerReadings(keyerLink, knownKeyer().variant);
             setControlText(w, PotValueReading, readings.potValue);
             if (!readings.pushButtons.empty()) setControlText(w, PbReading, readings.pushButtons);
             setControlText(w, SupplyVoltageReading, readings.supplyVoltage);
@@ -75,7 +74,7 @@ void readKeyer(Window w) {
         w, [] {},
         [w](int) {
             showStatus(w, ReadingText);
-            const TransferResult result = readRecordFromKeyer(keyerSettings);
+            const TransferResult result = readRecordFromKeyer(keyerLink, keyerSettings);
             showStatus(w, result.status);
             // A Read cut short leaves the panel and the message edits as they were.
             if (!result.ok) return;
@@ -92,7 +91,7 @@ void writeKeyer(Window w) {
             if (!capturePanel(w, activeUserSet)) return;
             storeMessages(w);
             showStatus(w, WritingText);
-            showStatus(w, writeRecordToKeyer(keyerSettings).status);
+            showStatus(w, writeRecordToKeyer(keyerLink, keyerSettings).status);
         });
 }
 

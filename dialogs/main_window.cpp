@@ -3,13 +3,12 @@
 #include <array>
 #include <string>
 
-#include "core/link/link_check.h"
-#include "core/link/transport.h"
 #include "core/settings/keyer_settings.h"
 #include "core/settings/user_fields.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/com_port_dialog.h"
 #include "dialogs/keyer_operations.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/message_editor.h"
 #include "dialogs/panel_capture.h"
 #include "dialogs/panel_fields.h"
@@ -50,7 +49,7 @@ void initialise(Window dialog) {
 
 void onExit(Window dialog, const DialogMessage&) {
     lockControls(dialog);
-    closePort();
+    closePort(keyerLink);
     endMessageLoop(dialog, 0);
 }
 
@@ -69,7 +68,7 @@ void onMessageBank2(Window dialog, const DialogMessage& message) {
 }
 
 void onSetComPort(Window dialog, const DialogMessage&) {
-    if (portOpen) closePort();
+    if (keyerLink.portOpen) closePort(keyerLink);
     runModalDialog(dialog, dlg::ComPortSetup, comPortDialogProc);
     showComPort(dialog);
 }

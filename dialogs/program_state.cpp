@@ -1,9 +1,8 @@
 #include "dialogs/program_state.h"
 
-#include "core/link/link_check.h"
-#include "core/link/transport.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/keyer_operations.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/main_window.h"
 #include "dialogs/settings_file_dialogs.h"
 #include "dialogs/settings_record.h"
@@ -11,8 +10,7 @@
 #include "dialogs/uploader_dialog.h"
 
 void resetProgramState() {
-    resetTransportState();
-    resetInterfaceTestState();
+    resetKeyerSession();
     resetSettingsState();
     resetSettingsFileState();
     resetStartupState();

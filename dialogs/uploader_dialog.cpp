@@ -8,8 +8,7 @@
 #include "core/firmware/hex_file.h"
 #include "core/firmware/upload_checks.h"
 #include "core/firmware/upload_worker.h"
-#include "core/link/link_check.h"
-#include "core/link/transport.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/startup.h"
 #include "platform/file_dialog.h"
 #include "platform/threads.h"
@@ -32,7 +31,8 @@ struct UploaderState {
     int recordCount = 0;
     ImageIdentity identity;
     Window logWindow = nullptr;  // set only in verbose mode
-    bool uploadRunning = false;  // from the worker's start to the tick that shows its result
+    // The upload under way, from the worker's start to the tick that shows its result.
+    std::shared_ptr<const Upload> upload;
 };
 UploaderState state;
 
@@ -67,7 +67,6 @@ void onOpen(Window dialog) {
     state.identity = {};
     enableControl(dialog, LoadButton, true);
     enableControl(dialog, ProgramButton, false);
-    resetUploadState();
 }
 
 void onLoad(Window dialog) {
@@ -101,8 +100,9 @@ void showUploadControls(Window dialog, bool uploading) {
 
 void onProgram(Window dialog) {
     setProgress(dialog, ProgressBar, 0);
-    const UploadStart start =
-        checkUploadMayStart(state.imageLoaded, state.recordCount, state.identity.icCode, portDeviceName(comPortNumber));
+    const UploadStart start = checkUploadMayStart(state.imageLoaded, state.recordCount, state.identity.icCode, keyerLink,
+                                                  portDeviceName(comPortNumber), knownKeyer());
+    if (start.linkChecked) recordKeyerIdentity(start.check.identity);
     if (!start.mayStart) {
         if (start.refusalInMessageBox)
             messageBox(nullptr, start.refusal, "Error", MessageIcon::Warning);
@@ -112,41 +112,40 @@ void onProgram(Window dialog) {
     }
 
     showUploadControls(dialog, true);
-    resetUploadState();
-    const bool recovery = start.recoveryMode;
     setStatus(dialog, start.programmingText);
-
-    auto* job = new UploadJob{state.image, recovery, state.logWindow ? logIntoDialog(state.logWindow) : UploadLogSink{}};
-    if (!startThread(uploadWorker, job)) {
+    state.upload = startUpload(UploadJob{state.image, &keyerLink, start.recoveryMode,
+                                         state.logWindow ? logIntoDialog(state.logWindow) : UploadLogSink{}});
+    if (!state.upload) {
         // Nothing reached the keyer: the image stays loaded and may be programmed again.
-        delete job;
         showUploadControls(dialog, false);
         enableControl(dialog, ProgramButton, true);
         setStatus(dialog, UploadStartFailedText);
         return;
     }
-    state.uploadRunning = true;
     startTimer(dialog, PollTimer, PollPeriodMs);
 }
 
 void onTick(Window dialog) {
-    setProgress(dialog, ProgressBar, uploadProgress.load());
-    if (!uploadFinished.load()) return;
-    const int code = uploadResult.load();
-    state.uploadRunning = false;
+    if (!state.upload) return;
+    const Upload& upload = *state.upload;
+    setProgress(dialog, ProgressBar, upload.uploadProgress.load());
+    if (!upload.uploadFinished.load()) return;
+    const int code = upload.uploadResult.load();
+    // The progress bar keeps its last position: 99 after a complete upload.
+    state.upload.reset();
     showUploadControls(dialog, false);
     setStatus(dialog, uploadResultMessage(code));
-    // The progress bar keeps its last position: 99 after a complete upload.
-    clearUploadResult();
     stopTimer(dialog, PollTimer);
 }
 
 void onExit(Window dialog) {
-    if (state.uploadRunning) return;
+    if (state.upload) return;
     endDialog(dialog, 0);
 }
 
 }  // namespace
+
+bool uploadUnderWay() { return state.upload != nullptr; }
 
 UploadLogSink logIntoDialog(Window dialog) {
     return [dialog](const std::string& line) { insertEditText(dialog, LogEdit, line); };
@@ -162,10 +161,10 @@ bool uploaderDialogProc(Window dialog, const DialogMessage& message) {
                 case LoadButton:  // also Escape
                     // Escape reaches here even while the button is disabled; a
                     // load during an upload would blank the image on the wire.
-                    if (!state.uploadRunning) onLoad(dialog);
+                    if (!state.upload) onLoad(dialog);
                     return true;
                 case ProgramButton:
-                    if (!state.uploadRunning) onProgram(dialog);
+                    if (!state.upload) onProgram(dialog);
                     return true;
                 case ExitButton:
                     onExit(dialog);
@@ -183,7 +182,4 @@ bool uploaderDialogProc(Window dialog, const DialogMessage& message) {
     return false;
 }
 
-void resetUploaderState() {
-    state = UploaderState{};
-    resetUploadState();
-}
+void resetUploaderState() { state = UploaderState{}; }

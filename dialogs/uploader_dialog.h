@@ -18,6 +18,10 @@ bool uploaderDialogProc(Window dialog, const DialogMessage& message);
 // most 127 characters); false when the operator cancels.
 bool chooseFirmwareFile(Window owner, std::string& path);
 
+// Whether an upload is under way: from the worker's start to the tick that
+// shows its result.
+bool uploadUnderWay();
+
 // The log edit as the upload's log sink: each line is handed to the dialog's
 // thread and awaited.
 UploadLogSink logIntoDialog(Window dialog);

@@ -73,40 +73,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReplyScript script{std::span<const std::uint8_t>(data, size)};
     // Only the bootloader runs, so the keyer's own firmware answers nothing:
     // every byte of every reply is the input's.
-    KeyerIdentity identity;
+    SimulatedIdentity identity;
     identity.firmwarePresent = false;
     KeyerSimulator keyer(identity);
     keyer.setBootloaderHandler([&script](KeyerSimulator& k, std::uint8_t) { answer(k, script); });
     headless::attachKeyer(FuzzPort, keyer);
 
-    const LinkCheck check = checkLink("COM3");
-    if (check.code != -1 && check.code != BootloaderOnlyCode && check.code != firmwareMajor) __builtin_trap();
+    KeyerLink link;
+    const LinkCheck check = checkLink(link, "COM3");
+    if (check.code != -1 && check.code != BootloaderOnlyCode && check.code != check.identity.firmwareMajor)
+        __builtin_trap();
     if (check.status.empty()) __builtin_trap();
-    if (!portOpen) openPortNamed("COM3");
+    if (!link.portOpen) openPort(link, "COM3");
 
     KeyerSettings record{};
     for (std::size_t i = 0; i < RecordSize; ++i) recordBytes(record)[i] = static_cast<std::uint8_t>(i * 7);
     const KeyerSettings before = record;
-    const TransferResult read = readRecordFromKeyer(record);
+    const TransferResult read = readRecordFromKeyer(link, record);
     if (read.status != (read.ok ? ">Done" : ">Read Fail")) __builtin_trap();
     if (!read.ok && !sameBytes(record, before)) __builtin_trap();
 
-    const TransferResult write = writeRecordToKeyer(record, 0);
+    const TransferResult write = writeRecordToKeyer(link, record, 0);
     if (write.status != (write.ok ? "Done" : "Write Fail")) __builtin_trap();
 
-    // The upload on this thread, as its thread routine; the image is blank
+    // The upload on this thread, as the worker runs it; the image is blank
     // (the worker sends the same records whatever they hold).
     static const auto image = [] {
         auto blank = std::make_shared<FirmwareImage>();
         blankImage(*blank);
         return std::shared_ptr<const FirmwareImage>(blank);
     }();
-    uploadWorker(new UploadJob{image, (size & 1) != 0, {}});
-    if (!uploadFinished.load()) __builtin_trap();
-    const int result = uploadResult.load();
+    Upload upload;
+    const int result = runUpload(UploadJob{image, &link, (size & 1) != 0, {}}, upload);
+    if (!upload.uploadFinished.load() || upload.uploadResult.load() != result) __builtin_trap();
     if (result == RecordAccepted || result < 0 || result > 0xFF) __builtin_trap();
 
-    closePort();
+    closePort(link);
     headless::reset();
     resetProgramState();
     return 0;

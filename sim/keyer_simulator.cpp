@@ -29,7 +29,7 @@ static_assert(SimRecordSize == RecordSize && SimImageSize == MemoryImageSize && 
 // A keyer leaves the factory with the settings that "Reset to Defaults"
 // writes and no messages, so the first Read shows a record that a Write
 // takes back unchanged.
-KeyerSimulator::KeyerSimulator(KeyerIdentity identity) : identity_(identity), record_(factoryRecord()) {
+KeyerSimulator::KeyerSimulator(SimulatedIdentity identity) : identity_(identity), record_(factoryRecord()) {
     keyerBaud_ = identity_.firmwareBaud;
     mode_ = identity_.firmwarePresent ? Mode::Firmware : Mode::Bootloader;
 }

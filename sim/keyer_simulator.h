@@ -21,7 +21,7 @@ inline constexpr std::size_t SimImageSize = 288;
 inline constexpr std::size_t SimExtensionSize = 12;
 
 // What the keyer is and what it reads from its pot, buttons and supply.
-struct KeyerIdentity {
+struct SimulatedIdentity {
     std::uint8_t firmwareMajor = 31;
     std::uint8_t firmwareMinorByte = 52;  // minor version plus the variant offset (0, 50, 100, 150)
     std::uint8_t icType = 2;              // 1 IBEX, 2 PIKE, 3 TERN, 4 LYNX
@@ -52,7 +52,7 @@ public:
     // the echo test 00 04 xx with 0xAA and ignores everything else.
     using BootloaderHandler = std::function<void(KeyerSimulator& keyer, std::uint8_t byte)>;
 
-    explicit KeyerSimulator(KeyerIdentity identity = {});
+    explicit KeyerSimulator(SimulatedIdentity identity = {});
 
     // --- The host's side of the line -------------------------------------
     // The speed of the host's UART; bytes at a speed other than the keyer's
@@ -85,10 +85,10 @@ public:
     std::uint32_t keyerBaud() const { return keyerBaud_; }
     void setBootloaderHandler(BootloaderHandler handler) { bootloader_ = std::move(handler); }
 
-    KeyerIdentity& identity() { return identity_; }
+    SimulatedIdentity& identity() { return identity_; }
     // The 300 bytes the keyer holds: at first those of a factory-fresh keyer
     // (the default user sets and extension block, an empty message memory).
-    const KeyerIdentity& identity() const { return identity_; }
+    const SimulatedIdentity& identity() const { return identity_; }
     std::array<std::uint8_t, SimRecordSize>& record() { return record_; }
     const std::array<std::uint8_t, SimRecordSize>& record() const { return record_; }
 
@@ -149,7 +149,7 @@ private:
     void builtInBootloaderByte(std::uint8_t byte);
     std::int64_t now() const { return clock_ ? clock_() : 0; }
 
-    KeyerIdentity identity_;
+    SimulatedIdentity identity_;
     std::array<std::uint8_t, SimRecordSize> record_{};
     Mode mode_ = Mode::Firmware;
     std::uint32_t hostBaud_ = 1200;

@@ -3,12 +3,8 @@
 #include <array>
 
 #include "core/firmware/upload_worker.h"
-#include "core/link/link_check.h"
-#include "core/link/transport.h"
 
 namespace {
-
-constexpr std::uint8_t RecoveryIcType = 5;  // only the bootloader answers
 
 // Which IC variant each image is for, by its IC code: the table's columns.
 enum ImageColumn { LynxImage, TernImage, PikeImage, IbexImage };
@@ -60,7 +56,8 @@ constexpr std::string_view OtherResultText = "Error: Restart failed !";
 
 }  // namespace
 
-UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, std::string_view deviceName) {
+UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, KeyerLink& link,
+                                std::string_view deviceName, const KeyerIdentity& known) {
     UploadStart start;
     if (!imageLoaded) {
         start.refusal = "Error: Please Open a Programming File !";
@@ -70,25 +67,28 @@ UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t 
         start.refusal = "Error: Zero Length File !";
         return start;
     }
-    if (portOpen) closePort();
-    if (checkLink(deviceName).code < 0) {
+    start.check = reconnectAndCheckLink(link, deviceName, known);
+    start.linkChecked = true;
+    if (start.check.code < 0) {
         start.refusal = "JX not connected";
         start.refusalInMessageBox = true;
         return start;
     }
-    const CompatibilityVerdict verdict = checkCompatibility(icType, imageIcCode);
+    const KeyerVariant keyer = start.check.identity.variant;
+    const CompatibilityVerdict verdict = checkCompatibility(keyer, imageIcCode);
     if (!verdict.accepted) {
         start.refusal = verdict.refusal;
         return start;
     }
     start.mayStart = true;
-    start.recoveryMode = icType == RecoveryIcType;
+    start.recoveryMode = keyer == KeyerVariant::BootloaderOnly;
     start.programmingText = start.recoveryMode ? "Programming VEDAR in Recovery mode...." : "Programming VEDAR....";
     return start;
 }
 
-CompatibilityVerdict checkCompatibility(std::uint8_t keyerIcType, std::uint8_t imageIcCode) {
-    const std::size_t row = (keyerIcType >= 1 && keyerIcType <= 5) ? keyerIcType - 1u : 5u;
+CompatibilityVerdict checkCompatibility(KeyerVariant keyer, std::uint8_t imageIcCode) {
+    const auto code = static_cast<std::size_t>(keyer);
+    const std::size_t row = (code >= 1 && code <= 5) ? code - 1u : 5u;
     return compatibilityTable[row][imageColumn(imageIcCode)];
 }
 

@@ -5,25 +5,31 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/link/link_check.h"
+
 // Whether an image with the given IC code may be programmed into a keyer of
-// icType; when not, the status text that says why.
+// the variant given; when not, the status text that says why.
 struct CompatibilityVerdict {
     bool accepted = false;
     std::string_view refusal;
 };
-CompatibilityVerdict checkCompatibility(std::uint8_t keyerIcType, std::uint8_t imageIcCode);
+CompatibilityVerdict checkCompatibility(KeyerVariant keyer, std::uint8_t imageIcCode);
 
 // Program's checks in their order: an image loaded and not empty, the link
-// check on the device (an open port is closed first), the compatibility
-// of the image with the keyer that answered.
+// check on the device (an open link is closed first, and `known` is the
+// keyer's identity before it), the compatibility of the image with the
+// keyer that answered.
 struct UploadStart {
     bool mayStart = false;
     std::string_view refusal;          // why not; shown on the status line...
     bool refusalInMessageBox = false;  // ...or in an "Error" box ("JX not connected")
     bool recoveryMode = false;         // only the bootloader answered
     std::string_view programmingText;  // the status line while the upload runs
+    bool linkChecked = false;          // the link check ran: `check` holds what it found
+    LinkCheck check;
 };
-UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, std::string_view deviceName);
+UploadStart checkUploadMayStart(bool imageLoaded, int recordCount, std::uint8_t imageIcCode, KeyerLink& link,
+                                std::string_view deviceName, const KeyerIdentity& known);
 
 // The status text for an upload's result code.
 std::string_view uploadResultMessage(int code);

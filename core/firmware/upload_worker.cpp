@@ -3,20 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/link/transport.h"
+#include "core/link/host_commands.h"
 #include "platform/threads.h"
-
-std::atomic<int> uploadProgress{0};
-std::atomic<int> uploadResult{0};
-std::atomic<bool> uploadFinished{false};
 
 namespace {
 
-// The host command that makes the running firmware start its bootloader.
-constexpr std::array<std::uint8_t, 3> StartFirmwareUpdate{0x00, 0x10, 0x9B};
-// The echo test; a bootloader answers it with 0xAA instead of echoing 0x55.
-constexpr std::array<std::uint8_t, 3> SyncRequest{0x00, 0x04, 0x55};
-constexpr std::uint8_t BootloaderSyncReply = 0xAA;
 // Tells the bootloader to move to 9600 baud.
 constexpr std::array<std::uint8_t, 1> SpeedUp{0x35};
 // Tells the bootloader to start the firmware it now holds.
@@ -34,23 +25,24 @@ constexpr int SettlePauseMs = 100;
 constexpr int ProgressDivisor = 960;
 
 // The whole exchange; returns the result code.
-int runUpload(const UploadJob& job) {
-    if (!job.recoveryMode) writeBytes(StartFirmwareUpdate);
+int exchange(const UploadJob& job, Upload& upload) {
+    KeyerLink& link = *job.link;
+    if (!job.recoveryMode) startFirmwareUpdate(link);
 
-    // A missing sync reply and a wrong one are told apart: a wrong one means
-    // the firmware is still running (it echoes 0x55) or something else is
-    // on the line.
-    writeBytes(SyncRequest);
-    std::array<std::uint8_t, 1> reply{};
-    if (!readBytes(reply)) return ReplyTimeout;
-    if (reply[0] != BootloaderSyncReply) return SyncReplyMismatch;
+    // The sync request is the echo test, which a bootloader answers with its
+    // own byte.  A missing sync reply and a wrong one are told apart: a wrong
+    // one means the firmware is still running (it echoes) or something else
+    // is on the line.
+    std::uint8_t reply = 0;
+    if (!echoTest(link, reply)) return ReplyTimeout;
+    if (reply != hostcmd::BootloaderEcho) return SyncReplyMismatch;
 
-    writeBytes(SpeedUp);
+    writeBytes(link, SpeedUp);
     sleepMs(SpeedUpPauseMs);
-    if (!setBaudRate(BootloaderBaud)) return PortSpeedFailed;
+    if (!setBaudRate(link, BootloaderBaud)) return PortSpeedFailed;
 
     for (int i = FirstMainPassRecord; i <= LastSentRecord; ++i) {
-        uploadProgress.store(i * 100 / ProgressDivisor);
+        upload.uploadProgress.store(i * 100 / ProgressDivisor);
         const std::uint8_t answer = sendImageRecord(job, WriteRecordCommand, i);
         if (answer != RecordAccepted) return answer;
     }
@@ -60,11 +52,34 @@ int runUpload(const UploadJob& job) {
         if (answer != RecordAccepted) return answer;
     }
 
-    writeBytes(Restart);
+    writeBytes(link, Restart);
     sleepMs(RestartPauseMs);
-    if (!setBaudRate(HostBaud)) return PortSpeedFailed;
+    if (!setBaudRate(link, HostBaud)) return PortSpeedFailed;
     sleepMs(SettlePauseMs);
     return UploadComplete;
+}
+
+// The result, published after every other effect of the upload.
+void finish(Upload& upload, int code) {
+    upload.uploadResult.store(code);
+    upload.uploadFinished.store(true);
+}
+
+// What the worker thread owns: its job and its share of the upload.
+struct WorkerContext {
+    UploadJob job;
+    std::shared_ptr<Upload> upload;
+};
+
+// The thread routine.
+void uploadWorker(void* context) {
+    std::unique_ptr<WorkerContext> owned(static_cast<WorkerContext*>(context));
+    const int code = exchange(owned->job, *owned->upload);
+    const std::shared_ptr<Upload> upload = std::move(owned->upload);
+    // Let go of the image and the log before telling anyone: once the result
+    // is out, the worker touches nothing its starter owns.
+    owned.reset();
+    finish(*upload, code);
 }
 
 }  // namespace
@@ -93,31 +108,42 @@ std::string recordLogLine(const ImageRecord& r, std::uint8_t reply) {
 std::uint8_t sendImageRecord(const UploadJob& job, std::uint8_t command, int recordIndex) {
     const ImageRecord& record = (*job.image)[static_cast<std::size_t>(recordIndex)];
     const RecordFrame frame = buildRecordFrame(command, record);
-    writeBytes(frame);
+    writeBytes(*job.link, frame);
 
     std::array<std::uint8_t, 1> reply{};
-    const std::uint8_t answer = readBytes(reply) ? reply[0] : static_cast<std::uint8_t>(ReplyTimeout);
+    const std::uint8_t answer = readBytes(*job.link, reply) ? reply[0] : static_cast<std::uint8_t>(ReplyTimeout);
 
     if (job.log) job.log(recordLogLine(record, answer));
     return answer;
 }
 
-void uploadWorker(void* context) {
-    std::unique_ptr<UploadJob> job(static_cast<UploadJob*>(context));
-    const int code = runUpload(*job);
-    // Let go of the image before telling the dialog: once the result is out,
-    // the worker touches nothing the dialog owns.
-    job.reset();
-    uploadResult.store(code);
-    uploadFinished.store(true);
+int runUpload(const UploadJob& job, Upload& upload) {
+    const int code = exchange(job, upload);
+    finish(upload, code);
+    return code;
 }
 
-void clearUploadResult() {
-    uploadResult.store(0);
-    uploadFinished.store(false);
+std::shared_ptr<const Upload> startUpload(UploadJob job) {
+    auto upload = std::make_shared<Upload>();
+    auto* context = new WorkerContext{std::move(job), upload};
+    if (!startThread(uploadWorker, context)) {
+        delete context;
+        return nullptr;
+    }
+    return upload;
 }
 
-void resetUploadState() {
-    uploadProgress.store(0);
-    clearUploadResult();
+int waitForUpload(const Upload& upload, const UploadProgressSink& progress, int pollMs) {
+    int shown = -1;
+    const auto tell = [&] {
+        const int percent = upload.uploadProgress.load();
+        if (percent != shown && progress) progress(percent);
+        shown = percent;
+    };
+    while (!upload.uploadFinished.load()) {
+        tell();
+        sleepMs(pollMs);
+    }
+    tell();
+    return upload.uploadResult.load();
 }

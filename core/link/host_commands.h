@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/link/transport.h"
 #include "core/settings/keyer_settings.h"
 
 namespace hostcmd {
@@ -30,30 +31,33 @@ inline constexpr std::array<std::uint8_t, 3> EchoTestBytes{Prefix, EchoTest, Ech
 inline constexpr std::array<std::uint8_t, 3> StartFirmwareUpdateBytes{Prefix, StartFirmwareUpdate, BootloaderKey};
 }  // namespace hostcmd
 
-// Writes 00 04 55 and reads the one-byte answer; false when none came.
-bool echoTest(std::uint8_t& reply);
+// Every command goes out on the link given, which must be open.
+
+// Writes 00 04 55 and reads the one-byte answer; false when none came.  The
+// bootloader answers it too, with BootloaderEcho.
+bool echoTest(KeyerLink& link, std::uint8_t& reply);
 // Each reads one byte into `value`, left as it was when no reply came.
-bool readFirmwareMajor(std::uint8_t& value);
-bool readFirmwareMinor(std::uint8_t& value);
+bool readFirmwareMajor(KeyerLink& link, std::uint8_t& value);
+bool readFirmwareMinor(KeyerLink& link, std::uint8_t& value);
 
 // One-byte queries: the reply, or 0 when none came.
-std::uint8_t readPushButtons();
-std::uint8_t readPotValue();
-std::uint8_t readSupplyVoltage();
-std::uint8_t readIcType();
+std::uint8_t readPushButtons(KeyerLink& link);
+std::uint8_t readPotValue(KeyerLink& link);
+std::uint8_t readSupplyVoltage(KeyerLink& link);
+std::uint8_t readIcType(KeyerLink& link);
 
 // The 288-byte memory image into the record; true when all of it arrived.
 // Bytes that did not arrive keep their previous contents.
-bool dumpImage(KeyerSettings& record);
+bool dumpImage(KeyerLink& link, KeyerSettings& record);
 // Sends 00 0D, then the record's memory image as one block; the result of the block's write.
-bool loadImage(const KeyerSettings& record);
+bool loadImage(KeyerLink& link, const KeyerSettings& record);
 // The 12-byte extension block into the record; bytes that did not arrive
 // keep their previous contents.  true when all 12 arrived.
-bool readExtensionBlock(KeyerSettings& record);
+bool readExtensionBlock(KeyerLink& link, KeyerSettings& record);
 // Sends 00 1B, then the record's extension block as one block; the result of the block's write.
-bool writeExtensionBlock(const KeyerSettings& record);
-// Sends 00 10 9B: the keyer firmware hands over to its bootloader.
-bool startFirmwareUpdate();
+bool writeExtensionBlock(KeyerLink& link, const KeyerSettings& record);
+// Sends 00 10 9B: the keyer firmware hands over to its bootloader.  No reply.
+bool startFirmwareUpdate(KeyerLink& link);
 
 // Supply voltage from the reading: 26214.4 / reading / 100.  A reading of 0
 // (also what a missing reply gives) shows as 0 volts, never as infinity.

@@ -18,18 +18,13 @@ inline constexpr std::string_view NoFirmwareText = ">JX BAD";  // only the bootl
 inline constexpr std::string_view ReadingText = ">Reading";
 inline constexpr std::string_view WritingText = "Writing";
 
-// The bootloader-only code of a link check.
-inline constexpr int BootloaderOnlyCode = 5;
-
-// A fresh connection: the open port, if any, is closed first.
-LinkCheck reconnectAndCheckLink(std::string_view deviceName);
-
 struct KeyerReadings {
     std::string potValue;       // "PotValue: %d"
     std::string pushButtons;    // "PB:%d"; empty on the LYNX, which has none
     std::string supplyVoltage;  // "%.2f Volts"
 };
-KeyerReadings readKeyerReadings();
+// Test's readings on the open link of a keyer of the variant given.
+KeyerReadings readKeyerReadings(KeyerLink& link, KeyerVariant variant);
 
 struct TransferResult {
     bool ok = false;
@@ -38,8 +33,8 @@ struct TransferResult {
 
 // The memory image and the extension block into `record`, which changes
 // only when all 288 + 12 bytes arrived.
-TransferResult readRecordFromKeyer(KeyerSettings& record);
+TransferResult readRecordFromKeyer(KeyerLink& link, KeyerSettings& record);
 // The extension block, then the image, then the wait until the bytes have
 // left the line and `settleMs` more while the keyer stores them.
 inline constexpr int WriteSettleMs = 3000;
-TransferResult writeRecordToKeyer(const KeyerSettings& record, int settleMs = WriteSettleMs);
+TransferResult writeRecordToKeyer(KeyerLink& link, const KeyerSettings& record, int settleMs = WriteSettleMs);

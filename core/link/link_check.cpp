@@ -1,14 +1,9 @@
 #include "core/link/link_check.h"
 
-#include <cstdio>
 #include <string>
 
 #include "core/link/host_commands.h"
-#include "core/link/transport.h"
-
-std::uint8_t icType = 0;
-std::uint8_t firmwareMajor = 0;
-std::uint8_t firmwareMinor = 0;
+#include "core/text_format.h"
 
 namespace {
 
@@ -30,12 +25,6 @@ constexpr VariantText variants[] = {
 // minor byte is shown as it came.
 constexpr VariantText unknownVariant{"JX IC: unknown", "JX F/W ver %d.%02d", 0};
 
-std::string format(const char* pattern, int major, int minor) {
-    char text[64];
-    std::snprintf(text, sizeof text, pattern, major, minor);
-    return text;
-}
-
 }  // namespace
 
 const char* portOpenFailureText(int code) {
@@ -48,38 +37,50 @@ const char* portOpenFailureText(int code) {
     }
 }
 
-LinkCheck checkLink(std::string_view deviceName) {
-    if (!portOpen) {
-        const int r = openPortNamed(deviceName);
-        if (r != PortOpened) return {-1, portOpenFailureText(r), {}};
+LinkCheck checkLink(KeyerLink& link, std::string_view deviceName, const KeyerIdentity& known) {
+    LinkCheck check;
+    check.identity = known;
+    const auto ended = [&check](int code, std::string_view status) {
+        check.code = code;
+        check.status = status;
+        return check;
+    };
+    if (!link.portOpen) {
+        const PortOpenOutcome open = openPort(link, deviceName);
+        if (open.code != PortOpened) {
+            check.openFailure = open.reason;
+            return ended(-1, portOpenFailureText(open.code));
+        }
     }
 
     std::uint8_t echo = 0;
-    if (!echoTest(echo)) return {-1, "JX Fail:no response", {}};
+    if (!echoTest(link, echo)) return ended(-1, "JX Fail:no response");
     if (echo == hostcmd::BootloaderEcho) {
-        icType = 5;
-        return {5, "JX Fail:No O/S", {}};
+        check.identity.variant = KeyerVariant::BootloaderOnly;
+        return ended(BootloaderOnlyCode, "JX Fail:No O/S");
     }
-    if (echo != hostcmd::EchoParameter) return {-1, "JX Fail:echo mismatch", {}};
+    if (echo != hostcmd::EchoParameter) return ended(-1, "JX Fail:echo mismatch");
 
     // A missing reply leaves the value of the last test.
-    readFirmwareMajor(firmwareMajor);
-    readFirmwareMinor(firmwareMinor);
-    if (firmwareMajor < OldestSupportedMajor) return {-1, "Only supports DO3", {}};
+    KeyerIdentity& id = check.identity;
+    readFirmwareMajor(link, id.firmwareMajor);
+    readFirmwareMinor(link, id.firmwareMinor);
+    if (id.firmwareMajor < OldestSupportedMajor) return ended(-1, "Only supports DO3");
 
     // Firmware 30.00 to 30.03 predates the variant query and ran only on the IBEX.
-    if (firmwareMajor == 30 && firmwareMinor < 4)
-        icType = 1;
+    if (id.firmwareMajor == 30 && id.firmwareMinor < 4)
+        id.variant = KeyerVariant::Ibex;
     else
-        icType = readIcType();
+        id.variant = static_cast<KeyerVariant>(readIcType(link));
 
-    const VariantText& variant = icType >= 1 && icType <= 4 ? variants[icType - 1] : unknownVariant;
-    return {firmwareMajor, format(variant.versionFormat, firmwareMajor, static_cast<int>(firmwareMinor) - variant.minorOffset),
-            variant.label};
+    const auto code = static_cast<std::uint8_t>(id.variant);
+    const VariantText& variant = code >= 1 && code <= 4 ? variants[code - 1] : unknownVariant;
+    check.icLabel = variant.label;
+    return ended(id.firmwareMajor,
+                 formatText(variant.versionFormat, id.firmwareMajor, static_cast<int>(id.firmwareMinor) - variant.minorOffset));
 }
 
-void resetInterfaceTestState() {
-    icType = 0;
-    firmwareMajor = 0;
-    firmwareMinor = 0;
+LinkCheck reconnectAndCheckLink(KeyerLink& link, std::string_view deviceName, const KeyerIdentity& known) {
+    if (link.portOpen) closePort(link);
+    return checkLink(link, deviceName, known);
 }

@@ -2,18 +2,23 @@
 
 #include <algorithm>
 
-#include "platform/serial.h"
 #include "platform/threads.h"
 
-bool portOpen = false;
-
 namespace {
-SerialDevice* portHandle = nullptr;
-// Kept for the open port, so that a later speed change keeps every other setting.
-SerialLineSettings portSettings;
-SerialTimeouts portTimeouts;
-// Written since the port opened or last drained: what may still be queued.
-std::size_t bytesSinceDrain = 0;
+
+OpenFailure failureOfOpen(SerialOpenStatus status) {
+    switch (status) {
+        case SerialOpenStatus::NotFound: return OpenFailure::NotFound;
+        case SerialOpenStatus::AccessDenied: return OpenFailure::AccessDenied;
+        case SerialOpenStatus::Busy: return OpenFailure::Busy;
+        case SerialOpenStatus::Opened:
+        case SerialOpenStatus::DeviceFault:
+        case SerialOpenStatus::TimedOut:
+        case SerialOpenStatus::OtherError: break;
+    }
+    return OpenFailure::DeviceFailed;
+}
+
 }  // namespace
 
 std::string portDeviceName(int portNumber) {
@@ -22,51 +27,54 @@ std::string portDeviceName(int portNumber) {
     return portNumber <= 9 ? "COM" + number : "\\\\.\\COM" + number;
 }
 
-int openPort(int portNumber) { return openPortNamed(portDeviceName(portNumber)); }
-
-int openPortNamed(std::string_view name) {
-    if (serialOpen(name, &portHandle) != SerialOpenStatus::Opened) {
-        portHandle = nullptr;
-        return PortOpenFailed;
+PortOpenOutcome openPort(KeyerLink& link, std::string_view name) {
+    // A device still open would be lost, and held, for good.
+    if (link.device) closePort(link);
+    link.deviceName = name;
+    const SerialOpenStatus status = serialOpen(name, &link.device);
+    if (status != SerialOpenStatus::Opened) {
+        link.device = nullptr;
+        return {PortOpenFailed, failureOfOpen(status)};
     }
-    portOpen = true;
-    bytesSinceDrain = 0;
+    link.portOpen = true;
+    link.bytesSinceDrain = 0;
 
-    if (!serialGetSettings(portHandle, portSettings)) return PortGetStateFailed;
+    // A device without line settings to read is no serial port (a file, /dev/null).
+    if (!serialGetSettings(link.device, link.settings)) return {PortGetStateFailed, OpenFailure::NotSerialDevice};
     // The keyer's host protocol; everything else stays as the driver reported it.
-    portSettings.baudRate = KeyerBaudRate;
-    portSettings.byteSize = 8;
-    portSettings.parity = 0;
-    portSettings.stopBits = 0;
-    portSettings.dtrEnable = true;
-    portSettings.rtsEnable = false;
-    portSettings.dsrSensitivity = false;
-    portSettings.outX = false;
-    portSettings.inX = false;
-    portSettings.discardNull = false;
-    if (!serialSetSettings(portHandle, portSettings)) return PortSetStateFailed;
+    link.settings.baudRate = KeyerBaudRate;
+    link.settings.byteSize = 8;
+    link.settings.parity = 0;
+    link.settings.stopBits = 0;
+    link.settings.dtrEnable = true;
+    link.settings.rtsEnable = false;
+    link.settings.dsrSensitivity = false;
+    link.settings.outX = false;
+    link.settings.inX = false;
+    link.settings.discardNull = false;
+    if (!serialSetSettings(link.device, link.settings)) return {PortSetStateFailed, OpenFailure::SettingsRefused};
 
     // Longer than the read wait, so the wait is what ends a short reply.
-    portTimeouts = SerialTimeouts{};
-    portTimeouts.readTotalConstantMs = PortReadTimeoutMs;
-    serialSetTimeouts(portHandle, portTimeouts);
+    link.timeouts = SerialTimeouts{};
+    link.timeouts.readTotalConstantMs = PortReadTimeoutMs;
+    serialSetTimeouts(link.device, link.timeouts);
 
     // Let the line settle, then drop whatever arrived while it did.
     sleepMs(SettleBeforePurgeMs);
-    if (!serialPurgeReceive(portHandle)) return PortPurgeFailed;
-    return PortOpened;
+    if (!serialPurgeReceive(link.device)) return {PortPurgeFailed, OpenFailure::DeviceFailed};
+    return {PortOpened, OpenFailure::None};
 }
 
-void closePort() {
-    if (portHandle) serialClose(portHandle);
-    portHandle = nullptr;
-    portOpen = false;
+void closePort(KeyerLink& link) {
+    if (link.device) serialClose(link.device);
+    link.device = nullptr;
+    link.portOpen = false;
 }
 
-bool writeBytes(std::span<const std::uint8_t> bytes) {
-    if (!portHandle || bytes.empty()) return false;
-    bytesSinceDrain += bytes.size();
-    return serialWrite(portHandle, bytes, WriteWaitMs) == bytes.size();
+bool writeBytes(KeyerLink& link, std::span<const std::uint8_t> bytes) {
+    if (!link.device || bytes.empty()) return false;
+    link.bytesSinceDrain += bytes.size();
+    return serialWrite(link.device, bytes, WriteWaitMs) == bytes.size();
 }
 
 int drainWaitMs(std::size_t byteCount, std::uint32_t baudRate) {
@@ -77,26 +85,20 @@ int drainWaitMs(std::size_t byteCount, std::uint32_t baudRate) {
     return static_cast<int>(std::min<std::uint64_t>(lineMs, 600'000)) + DrainMarginMs;
 }
 
-bool drainOutput() {
-    if (!portHandle) return false;
-    const bool drained = serialDrain(portHandle, drainWaitMs(bytesSinceDrain, portSettings.baudRate));
-    if (drained) bytesSinceDrain = 0;
+bool drainOutput(KeyerLink& link) {
+    if (!link.device) return false;
+    const bool drained = serialDrain(link.device, drainWaitMs(link.bytesSinceDrain, link.settings.baudRate));
+    if (drained) link.bytesSinceDrain = 0;
     return drained;
 }
 
-bool readBytes(std::span<std::uint8_t> buffer) {
-    if (!portHandle || buffer.empty()) return false;
-    return serialRead(portHandle, buffer, ReadWaitMs) == buffer.size();
+bool readBytes(KeyerLink& link, std::span<std::uint8_t> buffer) {
+    if (!link.device || buffer.empty()) return false;
+    return serialRead(link.device, buffer, ReadWaitMs) == buffer.size();
 }
 
-bool setBaudRate(std::uint32_t baudRate) {
-    if (!portHandle) return false;
-    portSettings.baudRate = baudRate;
-    return serialSetSettings(portHandle, portSettings);
-}
-
-void resetTransportState() {
-    closePort();
-    portSettings = SerialLineSettings{};
-    portTimeouts = SerialTimeouts{};
+bool setBaudRate(KeyerLink& link, std::uint32_t baudRate) {
+    if (!link.device) return false;
+    link.settings.baudRate = baudRate;
+    return serialSetSettings(link.device, link.settings);
 }

@@ -1,11 +1,16 @@
-// The one serial connection to the keyer: 1200 baud 8N1, DTR on, RTS off,
-// blocks of bytes moved with bounded waits.
+// The serial connection to the keyer as a value: a link object owns the
+// open device, its line settings and time-outs, and what may still be queued
+// for the line; every call takes it.  1200 baud 8N1, DTR on, RTS off, blocks
+// of bytes moved with bounded waits.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
+
+#include "platform/serial.h"
 
 // Results of openPort.
 enum PortOpenResult : int {
@@ -16,8 +21,33 @@ enum PortOpenResult : int {
     PortPurgeFailed = -10,
 };
 
-// Set as soon as the device is open, even when configuring it failed later.
-extern bool portOpen;
+// Why an open failed, beside its code: what a caller may say more.
+enum class OpenFailure {
+    None,
+    NotFound,         // no such device
+    AccessDenied,     // the user may not open it (Windows also says this of a port held elsewhere)
+    Busy,             // another program holds it
+    NotSerialDevice,  // it opened, but has no line settings to read: not a serial port
+    SettingsRefused,  // the device refused the keyer's line settings
+    DeviceFailed,     // the device or its driver failed (a fault, a time-out, a failed purge)
+};
+
+struct PortOpenOutcome {
+    PortOpenResult code = PortOpenFailed;
+    OpenFailure reason = OpenFailure::NotFound;
+};
+
+struct KeyerLink {
+    // Set as soon as the device is open, even when configuring it failed later.
+    bool portOpen = false;
+    SerialDevice* device = nullptr;
+    std::string deviceName;  // as it was opened
+    // Kept for the open port, so that a later speed change keeps every other setting.
+    SerialLineSettings settings;
+    SerialTimeouts timeouts;
+    // Written since the port opened or last drained: what may still be queued.
+    std::size_t bytesSinceDrain = 0;
+};
 
 inline constexpr std::uint32_t KeyerBaudRate = 1200;
 inline constexpr int WriteWaitMs = 2000;
@@ -29,25 +59,22 @@ inline constexpr int DrainMarginMs = 1000;
 // "COM9" for ports up to 9, "\\.\COM10" from 10 on.
 std::string portDeviceName(int portNumber);
 
-int openPort(int portNumber);
-// The same steps on a device by its name: "COM3", "\\.\COM12", or on
-// POSIX a device path such as "/dev/ttyUSB0".
-int openPortNamed(std::string_view deviceName);
-void closePort();
+// Opens a device by its name ("COM3", "\\.\COM12", or on POSIX a device path
+// such as "/dev/ttyUSB0") and sets it up for the keyer, in a fixed order:
+// open, read the settings, apply the keyer's, time-outs, a 100 ms pause, purge.
+PortOpenOutcome openPort(KeyerLink& link, std::string_view deviceName);
+void closePort(KeyerLink& link);
 // true when all bytes were written within the wait (1 to 288 bytes).
-bool writeBytes(std::span<const std::uint8_t> bytes);
+bool writeBytes(KeyerLink& link, std::span<const std::uint8_t> bytes);
 // true only when exactly buffer.size() bytes arrived within the wait.
-bool readBytes(std::span<std::uint8_t> buffer);
+bool readBytes(KeyerLink& link, std::span<std::uint8_t> buffer);
 // Waits until every byte written since the port opened (or since the last
 // drain that succeeded) has left the line; true when it has.  A device may
 // finish a write as soon as its bytes are queued, long before the keyer has
 // them all.  The wait is bounded by those bytes' line time at the port's
 // speed plus DrainMarginMs, so a line that is held up ends it, false.
-bool drainOutput();
+bool drainOutput(KeyerLink& link);
 // The bound drainOutput puts on its wait for `byteCount` bytes at `baudRate`.
 int drainWaitMs(std::size_t byteCount, std::uint32_t baudRate);
 // Changes the speed of the open port, every other line setting kept.
-bool setBaudRate(std::uint32_t baudRate);
-
-// Closes any open port: back to the state at program start.
-void resetTransportState();
+bool setBaudRate(KeyerLink& link, std::uint32_t baudRate);

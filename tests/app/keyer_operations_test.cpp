@@ -13,6 +13,7 @@
 #include "core/link/link_check.h"
 #include "core/link/transport.h"
 #include "core/settings/keyer_settings.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/message_editor.h"
 #include "dialogs/panel_load.h"
 #include "dialogs/settings_record.h"
@@ -144,7 +145,7 @@ TEST_F(KeyerOperations, NoPortAtAllFailsAtOnce) {
     w->click(TestButton);
     EXPECT_EQ(w->text(OperationStatus), ">JX ERR");
     EXPECT_EQ(w->text(InterfaceStatus), "JX Fail:comm open");
-    EXPECT_FALSE(portOpen);
+    EXPECT_FALSE(keyerLink.portOpen);
 }
 
 TEST_F(KeyerOperations, ABootloaderOnlyKeyerIsBad) {
@@ -172,13 +173,13 @@ TEST_F(KeyerOperations, AMissingSupplyReadingShowsZeroVolts) {
 TEST_F(KeyerOperations, EveryOperationStartsFromAFreshConnection) {
     attach();
     w->click(TestButton);
-    ASSERT_TRUE(portOpen);
-    ASSERT_TRUE(setBaudRate(9600));  // as a firmware upload leaves it
+    ASSERT_TRUE(keyerLink.portOpen);
+    ASSERT_TRUE(setBaudRate(keyerLink, 9600));  // as a firmware upload leaves it
     w->click(TestButton);
     EXPECT_EQ(headless::serialOpenNames().size(), 2u);
     EXPECT_EQ(w->text(OperationStatus), ">JX OK");
     EXPECT_EQ(keyer.hostBaud(), 1200u);
-    EXPECT_TRUE(portOpen);
+    EXPECT_TRUE(keyerLink.portOpen);
 }
 
 TEST_F(KeyerOperations, ReadFillsTheRecordThePanelAndTheMessages) {
@@ -404,7 +405,7 @@ TEST_F(KeyerOperations, AnOperationUnderWayRunsOnlyTheButtonRules) {
     writeKeyer(w);
     testKeyer(w);
     EXPECT_TRUE(keyer.wireLog().empty());
-    EXPECT_FALSE(portOpen);
+    EXPECT_FALSE(keyerLink.portOpen);
     EXPECT_EQ(statusCountdown, 0);
     EXPECT_TRUE(w->enabled(TestButton));
     EXPECT_TRUE(operationBusy);

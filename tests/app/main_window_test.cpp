@@ -5,6 +5,7 @@
 
 #include "core/link/link_check.h"
 #include "core/settings/keyer_settings.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/main_window.h"
 #include "dialogs/settings_record.h"
 #include "resources/control_ids.h"

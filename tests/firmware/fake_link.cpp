@@ -5,12 +5,8 @@
 #include "core/firmware/upload_worker.h"
 #include "core/link/link_check.h"
 #include "core/link/transport.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/uploader_dialog.h"
-
-bool portOpen = false;
-std::uint8_t icType = 0;
-std::uint8_t firmwareMajor = 0;
-std::uint8_t firmwareMinor = 0;
 
 namespace fake {
 
@@ -39,8 +35,7 @@ void resetLink(bool keyerHasFirmware) {
     theLink.bootloader = sim::Bootloader(keyerHasFirmware);
     if (!keyerHasFirmware) theLink.bootloader.start();
     recentFirmwareBytes = {0xFF, 0xFF};
-    portOpen = false;
-    icType = 0;
+    resetKeyerSession();
     verboseMode = false;
 }
 
@@ -61,21 +56,23 @@ std::vector<WireWrite> frameWrites() {
 
 using fake::theLink;
 
-int openPort(int) {
-    portOpen = true;
+PortOpenOutcome openPort(KeyerLink& link, std::string_view name) {
+    link.portOpen = true;
+    link.deviceName = name;
     theLink.baud = 1200;
     theLink.input.clear();
-    return PortOpened;
+    return {PortOpened, OpenFailure::None};
 }
 
-void closePort() {
-    if (portOpen) ++theLink.closes;
-    portOpen = false;
+void closePort(KeyerLink& link) {
+    if (link.portOpen) ++theLink.closes;
+    link.portOpen = false;
 }
 
-bool writeBytes(std::span<const std::uint8_t> bytes) {
+bool writeBytes(KeyerLink&, std::span<const std::uint8_t> bytes) {
+    const Upload* upload = theLink.watched;
     theLink.writes.push_back({std::vector<std::uint8_t>(bytes.begin(), bytes.end()), theLink.baud,
-                              uploadProgress.load(), uploadFinished.load()});
+                              upload ? upload->uploadProgress.load() : 0, upload && upload->uploadFinished.load()});
     if (theLink.bootloader.disconnected()) return false;
     if (theLink.silent) return true;
     for (std::uint8_t byte : bytes) {
@@ -89,7 +86,7 @@ bool writeBytes(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool readBytes(std::span<std::uint8_t> buffer) {
+bool readBytes(KeyerLink&, std::span<std::uint8_t> buffer) {
     if (theLink.bootloader.disconnected() || theLink.input.size() < buffer.size()) {
         theLink.input.clear();
         return false;
@@ -101,27 +98,31 @@ bool readBytes(std::span<std::uint8_t> buffer) {
     return true;
 }
 
-bool setBaudRate(std::uint32_t baudRate) {
+bool setBaudRate(KeyerLink&, std::uint32_t baudRate) {
     theLink.baudRequests.push_back(baudRate);
-    theLink.resultPublishedAtBaudChange.push_back(uploadFinished.load());
+    theLink.resultPublishedAtBaudChange.push_back(theLink.watched && theLink.watched->uploadFinished.load());
     if (baudRate == theLink.refusedBaud) return false;
     theLink.baud = baudRate;
     return true;
 }
 
-void resetTransportState() { closePort(); }
-
 std::int32_t comPortNumber = 0;
 
 std::string portDeviceName(int portNumber) { return "COM" + std::to_string(portNumber); }
 
-LinkCheck checkLink(std::string_view) {
+LinkCheck checkLink(KeyerLink& link, std::string_view name, const KeyerIdentity& known) {
     ++theLink.testCalls;
-    theLink.portOpenAtTest = portOpen;
-    if (theLink.testResult < 0) return {theLink.testResult, {}, {}};
-    openPort(0);
-    icType = theLink.testIcType;
-    return {theLink.testResult, {}, {}};
+    theLink.portOpenAtTest = link.portOpen;
+    LinkCheck check;
+    check.code = theLink.testResult;
+    check.identity = known;
+    if (theLink.testResult < 0) return check;
+    openPort(link, name);
+    check.identity.variant = static_cast<KeyerVariant>(theLink.testIcType);
+    return check;
 }
 
-void resetInterfaceTestState() { icType = 0; }
+LinkCheck reconnectAndCheckLink(KeyerLink& link, std::string_view name, const KeyerIdentity& known) {
+    if (link.portOpen) closePort(link);
+    return checkLink(link, name, known);
+}

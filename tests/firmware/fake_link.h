@@ -8,6 +8,7 @@
 #include <deque>
 #include <vector>
 
+#include "core/firmware/upload_worker.h"
 #include "sim/bootloader.h"
 
 namespace fake {
@@ -15,8 +16,8 @@ namespace fake {
 struct WireWrite {
     std::vector<std::uint8_t> bytes;
     std::uint32_t baud = 0;
-    int progressAtWrite = 0;       // uploadProgress as the bytes went out
-    bool resultPublished = false;  // uploadFinished as the bytes went out
+    int progressAtWrite = 0;       // the watched upload's progress as the bytes went out
+    bool resultPublished = false;  // whether its result was out as the bytes went out
 };
 
 struct Link {
@@ -33,6 +34,7 @@ struct Link {
     std::uint32_t refusedBaud = 0;  // setBaudRate refuses this speed
     std::deque<std::uint8_t> input;
     int closes = 0;
+    const Upload* watched = nullptr;  // the upload whose progress each write records
 
     // What testInterface finds.
     int testResult = 31;

@@ -186,7 +186,7 @@ class Compatibility : public ::testing::TestWithParam<CompatibilityCell> {};
 
 TEST_P(Compatibility, Cell) {
     const CompatibilityCell& c = GetParam();
-    const CompatibilityVerdict v = checkCompatibility(c.icType, c.imageCode);
+    const CompatibilityVerdict v = checkCompatibility(static_cast<KeyerVariant>(c.icType), c.imageCode);
     if (c.refusal == Ok) {
         EXPECT_TRUE(v.accepted);
         EXPECT_TRUE(v.refusal.empty());
@@ -228,9 +228,9 @@ TEST(CompatibilityColumns, EveryCodeFallsInItsColumn) {
         const auto c = static_cast<std::uint8_t>(code);
         const int expectedAcceptingKeyer = code >= 150 ? 4 : code >= 100 ? 3 : code >= 50 ? 2 : 1;
         for (std::uint8_t keyer = 1; keyer <= 4; ++keyer)
-            EXPECT_EQ(checkCompatibility(keyer, c).accepted, keyer == expectedAcceptingKeyer)
+            EXPECT_EQ(checkCompatibility(static_cast<KeyerVariant>(keyer), c).accepted, keyer == expectedAcceptingKeyer)
                 << "keyer " << int(keyer) << " code " << code;
-        EXPECT_TRUE(checkCompatibility(5, c).accepted) << code;
+        EXPECT_TRUE(checkCompatibility(KeyerVariant::BootloaderOnly, c).accepted) << code;
     }
 }
 

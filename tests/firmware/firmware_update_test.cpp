@@ -11,6 +11,7 @@
 
 #include "core/link/link_check.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/startup.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
@@ -31,7 +32,7 @@ protected:
         comPortNumber = Port;
     }
     // A keyer on COM3, with its bootloader.
-    void plugIn(KeyerIdentity identity = {}) {
+    void plugIn(SimulatedIdentity identity = {}) {
         keyer = std::make_unique<KeyerSimulator>(identity);
         boot = sim::attachBootloader(*keyer);
         headless::attachKeyer(Port, *keyer);
@@ -177,7 +178,7 @@ TEST_F(FirmwareUpdate, IdConfigurationAndEepromLinesChangeNoFrame) {
 }
 
 TEST_F(FirmwareUpdate, LynxImageIntoALynxKeyer) {
-    KeyerIdentity lynx;
+    SimulatedIdentity lynx;
     lynx.icType = 4;
     lynx.firmwareMinorByte = 151;
     plugIn(lynx);

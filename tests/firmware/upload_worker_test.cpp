@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         headless::reset();
         fake::resetLink();
-        resetUploadState();
+        fake::link().watched = &upload;
         image = std::make_shared<FirmwareImage>();
         blankImage(*image);
     }
@@ -28,9 +28,11 @@ protected:
 
     // Runs the worker to its end on this thread and returns its result.
     int run(bool recoveryMode = false, Window logWindow = nullptr) {
-        uploadWorker(new UploadJob{image, recoveryMode, logWindow ? logIntoDialog(logWindow) : UploadLogSink{}});
-        EXPECT_TRUE(uploadFinished.load());
-        return uploadResult.load();
+        const int code =
+            runUpload(UploadJob{image, &link, recoveryMode, logWindow ? logIntoDialog(logWindow) : UploadLogSink{}}, upload);
+        EXPECT_TRUE(upload.uploadFinished.load());
+        EXPECT_EQ(upload.uploadResult.load(), code);
+        return code;
     }
     // Record i as the keyer's memory must end up holding it.
     void fillWithPattern() {
@@ -39,6 +41,8 @@ protected:
                 (*image)[r][b] = static_cast<std::uint8_t>(r * 31 + b * 7);
     }
     std::shared_ptr<FirmwareImage> image;
+    KeyerLink link;
+    Upload upload;
 };
 
 TEST_F(UploadWorkerTest, NormalModeStartsWithHandOverAndSync) {
@@ -114,16 +118,16 @@ TEST_F(UploadWorkerTest, BlankImageStillSendsEveryFrame) {
 
 TEST_F(UploadWorkerTest, SpeedsAndPausesOfACompleteUpload) {
     ASSERT_EQ(run(), UploadComplete);
-    const auto& link = fake::link();
-    EXPECT_EQ(link.baudRequests, (std::vector<std::uint32_t>{9600, 1200}));
+    const auto& wire = fake::link();
+    EXPECT_EQ(wire.baudRequests, (std::vector<std::uint32_t>{9600, 1200}));
     EXPECT_EQ(headless::sleeps(), (std::vector<int>{200, 500, 100}));
-    EXPECT_EQ(link.baud, 1200u);
+    EXPECT_EQ(wire.baud, 1200u);
     // The speed-up byte goes out at 1200 baud, the restart byte at 9600.
-    ASSERT_GE(link.writes.size(), 3u);
-    EXPECT_EQ(link.writes[2].bytes, Bytes{0x35});
-    EXPECT_EQ(link.writes[2].baud, 1200u);
-    EXPECT_EQ(link.writes.back().bytes, Bytes{0x5A});
-    EXPECT_EQ(link.writes.back().baud, 9600u);
+    ASSERT_GE(wire.writes.size(), 3u);
+    EXPECT_EQ(wire.writes[2].bytes, Bytes{0x35});
+    EXPECT_EQ(wire.writes[2].baud, 1200u);
+    EXPECT_EQ(wire.writes.back().bytes, Bytes{0x5A});
+    EXPECT_EQ(wire.writes.back().baud, 9600u);
 }
 
 TEST_F(UploadWorkerTest, ProgressPerRecord) {
@@ -136,7 +140,7 @@ TEST_F(UploadWorkerTest, ProgressPerRecord) {
     EXPECT_EQ(frames[0].progressAtWrite, 0);
     EXPECT_EQ(frames[951].progressAtWrite, 99);
     for (std::size_t n = 952; n < 956; ++n) EXPECT_EQ(frames[n].progressAtWrite, 99);
-    EXPECT_EQ(uploadProgress.load(), 99);
+    EXPECT_EQ(upload.uploadProgress.load(), 99);
 }
 
 TEST_F(UploadWorkerTest, ResultComesAfterEveryOtherEffect) {
@@ -162,7 +166,7 @@ class UploadWorkerReply : public UploadWorkerTest, public ::testing::WithParamIn
 TEST_P(UploadWorkerReply, EndsTheUploadWithTheReplyAsItsCode) {
     fake::link().bootloader.injectFrameFault(953, sim::FrameFault::replyWith(GetParam()));  // record 1
     EXPECT_EQ(run(), GetParam());
-    EXPECT_TRUE(uploadFinished.load()) << "a result of 0 is a result too";
+    EXPECT_TRUE(upload.uploadFinished.load()) << "a result of 0 is a result too";
     EXPECT_EQ(fake::frameWrites().size(), 954u);
     EXPECT_NE(fake::link().writes.back().bytes, Bytes{0x5A});
 }
@@ -248,17 +252,20 @@ TEST_F(UploadWorkerLog, NoLogWindowNoLog) {
 
 TEST_F(UploadWorkerLog, LinesFromTheWorkerThreadWaitForTheDialogThread) {
     Window w = logDialog();
-    ASSERT_TRUE(startThread(uploadWorker, new UploadJob{image, false, logIntoDialog(w)}));
-    while (!uploadFinished.load()) headless::pumpMessages();
-    EXPECT_EQ(uploadResult.load(), UploadComplete);
+    const auto started = startUpload(UploadJob{image, &link, false, logIntoDialog(w)});
+    ASSERT_TRUE(started);
+    while (!started->uploadFinished.load()) headless::pumpMessages();
+    EXPECT_EQ(started->uploadResult.load(), UploadComplete);
     EXPECT_EQ(w->text(uploader::LogEdit).size(), 956u * 51);
 }
 
 TEST_F(UploadWorkerTest, TheWorkerLetsGoOfTheImage) {
     const std::weak_ptr<FirmwareImage> watch = image;
-    uploadWorker(new UploadJob{image, false, {}});
+    const auto started = startUpload(UploadJob{image, &link, false, {}});
+    ASSERT_TRUE(started);
     image.reset();
-    EXPECT_TRUE(watch.expired());
+    while (!started->uploadFinished.load()) std::this_thread::yield();
+    EXPECT_TRUE(watch.expired()) << "the image is let go before the result is out";
 }
 
 }  // namespace

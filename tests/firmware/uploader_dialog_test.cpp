@@ -14,6 +14,7 @@
 #include "core/link/link_check.h"
 #include "core/link/transport.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/uploader_dialog.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
@@ -173,7 +174,7 @@ TEST_F(UploaderDialogTest, ProgramWithoutAnImage) {
 
 TEST_F(UploaderDialogTest, NoKeyerShowsAMessageBox) {
     fake::link().testResult = -1;
-    portOpen = true;
+    keyerLink.portOpen = true;
     Window w = open();
     load(w, imageFile(0x1F, 0x35));
     w->click(ProgramButton);
@@ -220,8 +221,7 @@ TEST_F(UploaderDialogTest, CompleteUpload) {
     EXPECT_FALSE(w->enabled(ProgramButton)) << "a new load is needed to program again";
     EXPECT_TRUE(w->enabled(ExitButton));
     EXPECT_EQ(w->text(LogEdit), "") << "no log without verbose mode";
-    EXPECT_EQ(uploadResult.load(), 0);
-    EXPECT_FALSE(uploadFinished.load());
+    EXPECT_FALSE(uploadUnderWay()) << "the result was taken";
     const Bytes wire = fake::wireBytes();
     ASSERT_EQ(wire.size(), 19128u);
     EXPECT_EQ(Bytes(wire.begin(), wire.begin() + 6), (Bytes{0x00, 0x10, 0x9B, 0x00, 0x04, 0x55}));

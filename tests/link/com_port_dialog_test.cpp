@@ -6,6 +6,7 @@
 
 #include "core/link/transport.h"
 #include "dialogs/com_port_dialog.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/startup.h"
 #include "resources/control_ids.h"
 #include "tests/support/test_support.h"
@@ -206,9 +207,9 @@ TEST_F(ComPortDialogTest, TheListIsBuiltAfreshEachTime) {
 }
 
 TEST_F(ComPortDialogTest, SetComPortClosesAnOpenPortEvenWhenLeftWithoutChoosing) {
-    portOpen = true;
+    keyerLink.portOpen = true;
     setComPort([](Window d) { d->click(ExitButton); });
-    EXPECT_FALSE(portOpen);
+    EXPECT_FALSE(keyerLink.portOpen);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "core/link/link_check.h"
 #include "core/link/transport.h"
 #include "dialogs/interface_test.h"
+#include "dialogs/keyer_session.h"
 #include "dialogs/startup.h"
 #include "platform/headless/headless.h"
 #include "resources/control_ids.h"
@@ -60,7 +61,7 @@ TEST_P(Identification, ShowsTheVariantAndVersion) {
     EXPECT_EQ(firmwareMajor, c.major);
     EXPECT_EQ(firmwareMinor, c.minorByte);
     EXPECT_EQ(sent({0x00, 0x18}), c.variantAsked);
-    EXPECT_TRUE(portOpen);
+    EXPECT_TRUE(keyerLink.portOpen);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -154,7 +155,7 @@ TEST_F(InterfaceTest, OpenFailuresOfAConfiguredPortLeaveItOpen) {
     headless::setSerialPortFaults(3, f);
     EXPECT_EQ(testInterface(window), -1);
     EXPECT_EQ(window->text(InterfaceStatus), "JX Fail:set comm state");
-    EXPECT_TRUE(portOpen);
+    EXPECT_TRUE(keyerLink.portOpen);
 }
 
 TEST_F(InterfaceTest, APortHeldByAnotherProgram) {
@@ -163,7 +164,7 @@ TEST_F(InterfaceTest, APortHeldByAnotherProgram) {
     ASSERT_EQ(serialOpen("COM3", &other), SerialOpenStatus::Opened);
     EXPECT_EQ(testInterface(window), -1);
     EXPECT_EQ(window->text(InterfaceStatus), "JX Fail:comm open");
-    EXPECT_FALSE(portOpen);
+    EXPECT_FALSE(keyerLink.portOpen);
     serialClose(other);
 }
 

@@ -14,6 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 class Transport : public ProgramTest {
 protected:
     KeyerSimulator keyer;
+    KeyerLink link;
     void setFaults(int port, void (*change)(headless::SerialPortFaults&)) {
         headless::SerialPortFaults f;
         change(f);
@@ -28,16 +29,16 @@ TEST_F(Transport, DeviceNamesUseTheDeviceNamespaceFromTen) {
     EXPECT_EQ(portDeviceName(50), "\\\\.\\COM50");
     headless::attachKeyer(9, keyer);
     headless::attachKeyer(10, keyer);
-    EXPECT_EQ(openPort(9), PortOpened);
-    closePort();
-    EXPECT_EQ(openPort(10), PortOpened);
+    EXPECT_EQ(openPort(link, portDeviceName(9)).code, PortOpened);
+    closePort(link);
+    EXPECT_EQ(openPort(link, portDeviceName(10)).code, PortOpened);
     EXPECT_EQ(headless::serialOpenNames(), (std::vector<std::string>{"COM9", "\\\\.\\COM10"}));
 }
 
 TEST_F(Transport, OpenAppliesTheKeyerLineAndTimeOuts) {
     headless::attachKeyer(3, keyer);
-    ASSERT_EQ(openPort(3), PortOpened);
-    EXPECT_TRUE(portOpen);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
+    EXPECT_TRUE(link.portOpen);
     const SerialLineSettings s = *headless::serialLineSettings(3);
     EXPECT_EQ(s.baudRate, 1200u);
     EXPECT_EQ(s.byteSize, 8);
@@ -62,15 +63,15 @@ TEST_F(Transport, OpenAppliesTheKeyerLineAndTimeOuts) {
 TEST_F(Transport, BytesReceivedBeforeThePurgeNeverReachAReply) {
     headless::attachKeyer(3, keyer);
     keyer.setConnectNoise({0x13, 0xAA});
-    ASSERT_EQ(openPort(3), PortOpened);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
     const Bytes echo{0x00, 0x04, 0x55};
-    EXPECT_TRUE(writeBytes(echo));
+    EXPECT_TRUE(writeBytes(link, echo));
     std::array<std::uint8_t, 1> reply{};
-    EXPECT_TRUE(readBytes(reply));
+    EXPECT_TRUE(readBytes(link, reply));
     EXPECT_EQ(reply[0], 0x55);
 }
 
-struct OpenFailure {
+struct OpenFailureCase {
     const char* name;
     void (*fault)(headless::SerialPortFaults&);
     int code;
@@ -78,74 +79,74 @@ struct OpenFailure {
     std::vector<int> sleeps;  // the pause comes after the settings, before the purge
 };
 
-class OpenFailures : public Transport, public ::testing::WithParamInterface<OpenFailure> {};
+class OpenFailures : public Transport, public ::testing::WithParamInterface<OpenFailureCase> {};
 
 TEST_P(OpenFailures, ReturnTheirCode) {
     headless::attachKeyer(4, keyer);
     setFaults(4, GetParam().fault);
-    EXPECT_EQ(openPort(4), GetParam().code);
-    EXPECT_EQ(portOpen, GetParam().leftOpen);
+    EXPECT_EQ(openPort(link, portDeviceName(4)).code, GetParam().code);
+    EXPECT_EQ(link.portOpen, GetParam().leftOpen);
     EXPECT_EQ(headless::serialPortHeld(4), GetParam().leftOpen);
     EXPECT_EQ(headless::sleeps(), GetParam().sleeps);
-    closePort();
-    EXPECT_FALSE(portOpen);
+    closePort(link);
+    EXPECT_FALSE(link.portOpen);
     EXPECT_FALSE(headless::serialPortHeld(4));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Port, OpenFailures,
     ::testing::Values(
-        OpenFailure{"Busy", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::Busy; }, -4, false, {}},
-        OpenFailure{"Denied", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::AccessDenied; }, -4,
+        OpenFailureCase{"Busy", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::Busy; }, -4, false, {}},
+        OpenFailureCase{"Denied", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::AccessDenied; }, -4,
                     false, {}},
-        OpenFailure{"GetState", [](headless::SerialPortFaults& f) { f.failGetSettings = true; }, -5, true, {}},
-        OpenFailure{"SetState", [](headless::SerialPortFaults& f) { f.failSetSettings = true; }, -6, true, {}},
-        OpenFailure{"Purge", [](headless::SerialPortFaults& f) { f.failPurge = true; }, -10, true, {100}},
-        OpenFailure{"TimeoutsIgnored", [](headless::SerialPortFaults& f) { f.failSetTimeouts = true; }, 0, true,
+        OpenFailureCase{"GetState", [](headless::SerialPortFaults& f) { f.failGetSettings = true; }, -5, true, {}},
+        OpenFailureCase{"SetState", [](headless::SerialPortFaults& f) { f.failSetSettings = true; }, -6, true, {}},
+        OpenFailureCase{"Purge", [](headless::SerialPortFaults& f) { f.failPurge = true; }, -10, true, {100}},
+        OpenFailureCase{"TimeoutsIgnored", [](headless::SerialPortFaults& f) { f.failSetTimeouts = true; }, 0, true,
                     {100}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Transport, APortThatDoesNotExistFailsToOpen) {
-    EXPECT_EQ(openPort(7), PortOpenFailed);
-    EXPECT_FALSE(portOpen);
+    EXPECT_EQ(openPort(link, portDeviceName(7)).code, PortOpenFailed);
+    EXPECT_FALSE(link.portOpen);
 }
 
 TEST_F(Transport, APortHeldElsewhereFailsAndStaysClosed) {
     headless::attachKeyer(3, keyer);
     SerialDevice* other = nullptr;
     ASSERT_EQ(serialOpen("COM3", &other), SerialOpenStatus::Opened);
-    EXPECT_EQ(openPort(3), PortOpenFailed);
-    EXPECT_FALSE(portOpen);
+    EXPECT_EQ(openPort(link, portDeviceName(3)).code, PortOpenFailed);
+    EXPECT_FALSE(link.portOpen);
     serialClose(other);
 }
 
 TEST_F(Transport, ASilentKeyerEndsAReadAfterTheFourSecondWait) {
     headless::attachKeyer(3, keyer);
     keyer.setSilent(true);
-    ASSERT_EQ(openPort(3), PortOpened);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
     const std::int64_t before = headless::nowMs();
     std::array<std::uint8_t, 1> b{};
-    EXPECT_FALSE(readBytes(b));
+    EXPECT_FALSE(readBytes(link, b));
     EXPECT_EQ(headless::nowMs() - before, 4000);
 }
 
 TEST_F(Transport, AShortReplyIsFalse) {
     headless::attachKeyer(3, keyer);
     keyer.setReplyLength(0x1A, 11);
-    ASSERT_EQ(openPort(3), PortOpened);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
     const Bytes ask{0x00, 0x1A};
-    writeBytes(ask);
+    writeBytes(link, ask);
     std::array<std::uint8_t, 12> b{};
-    EXPECT_FALSE(readBytes(b));
+    EXPECT_FALSE(readBytes(link, b));
 }
 
 TEST_F(Transport, AWriteThatOutlastsItsWaitIsFalseButNotCutShort) {
     headless::attachKeyer(3, keyer);
     setFaults(3, [](headless::SerialPortFaults& f) { f.stallWrites = true; });
-    ASSERT_EQ(openPort(3), PortOpened);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
     Bytes image(288, 0x5A);
     const std::int64_t before = headless::nowMs();
-    EXPECT_FALSE(writeBytes(image));
+    EXPECT_FALSE(writeBytes(link, image));
     EXPECT_EQ(headless::nowMs() - before, 2000);  // the write's wait
     EXPECT_EQ(keyer.bytesFromHost().size(), 288u);
 }
@@ -156,37 +157,37 @@ TEST_F(Transport, DrainIsBoundedByTheLineTimeOfWhatWasWritten) {
     EXPECT_EQ(drainWaitMs(288, 9600), 300 + DrainMarginMs);
     headless::attachKeyer(3, keyer);
     setFaults(3, [](headless::SerialPortFaults& f) { f.lineTimeOutput = true; });
-    ASSERT_EQ(openPort(3), PortOpened);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
     const Bytes image(288, 0x5A);
     const std::int64_t before = headless::nowMs();
-    EXPECT_TRUE(writeBytes(image));
-    EXPECT_TRUE(drainOutput());
+    EXPECT_TRUE(writeBytes(link, image));
+    EXPECT_TRUE(drainOutput(link));
     EXPECT_EQ(headless::nowMs() - before, 2400);
     setFaults(3, [](headless::SerialPortFaults& f) { f.outputNeverDrains = true; });
-    EXPECT_TRUE(writeBytes(image));
-    EXPECT_FALSE(drainOutput());
+    EXPECT_TRUE(writeBytes(link, image));
+    EXPECT_FALSE(drainOutput(link));
     EXPECT_EQ(headless::nowMs() - before, 2400 + drainWaitMs(288, 1200));
 }
 
 TEST_F(Transport, TransfersWithoutAPortFail) {
     const Bytes b{1};
     std::array<std::uint8_t, 1> r{};
-    EXPECT_FALSE(writeBytes(b));
-    EXPECT_FALSE(readBytes(r));
-    EXPECT_FALSE(setBaudRate(9600));
-    EXPECT_FALSE(drainOutput());
+    EXPECT_FALSE(writeBytes(link, b));
+    EXPECT_FALSE(readBytes(link, r));
+    EXPECT_FALSE(setBaudRate(link, 9600));
+    EXPECT_FALSE(drainOutput(link));
 }
 
 TEST_F(Transport, ClosingAClosedPortIsHarmless) {
-    closePort();
-    closePort();
-    EXPECT_FALSE(portOpen);
+    closePort(link);
+    closePort(link);
+    EXPECT_FALSE(link.portOpen);
 }
 
 TEST_F(Transport, SpeedChangeKeepsEveryOtherSetting) {
     headless::attachKeyer(3, keyer);
-    ASSERT_EQ(openPort(3), PortOpened);
-    EXPECT_TRUE(setBaudRate(9600));
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
+    EXPECT_TRUE(setBaudRate(link, 9600));
     SerialLineSettings s = *headless::serialLineSettings(3);
     EXPECT_EQ(s.baudRate, 9600u);
     EXPECT_TRUE(s.dtrEnable);
@@ -194,19 +195,19 @@ TEST_F(Transport, SpeedChangeKeepsEveryOtherSetting) {
     EXPECT_EQ(s.byteSize, 8);
     EXPECT_EQ(keyer.hostBaud(), 9600u);
     setFaults(3, [](headless::SerialPortFaults& f) { f.refusedBaud = 1200; });
-    EXPECT_FALSE(setBaudRate(1200));
+    EXPECT_FALSE(setBaudRate(link, 1200));
 }
 
 TEST_F(Transport, ReopeningTalksAt1200AgainAfterAFasterSpeed) {
     headless::attachKeyer(3, keyer);
-    ASSERT_EQ(openPort(3), PortOpened);
-    ASSERT_TRUE(setBaudRate(9600));
-    closePort();
-    ASSERT_EQ(openPort(3), PortOpened);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
+    ASSERT_TRUE(setBaudRate(link, 9600));
+    closePort(link);
+    ASSERT_EQ(openPort(link, portDeviceName(3)).code, PortOpened);
     const Bytes echo{0x00, 0x04, 0x55};
-    writeBytes(echo);
+    writeBytes(link, echo);
     std::array<std::uint8_t, 1> r{};
-    ASSERT_TRUE(readBytes(r));
+    ASSERT_TRUE(readBytes(link, r));
     EXPECT_EQ(r[0], 0x55);
     EXPECT_EQ(keyer.wireLog().back().baud, 1200u);
 }

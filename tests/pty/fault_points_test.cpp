@@ -16,6 +16,7 @@
 #include "dialogs/keyer_operations.h"
 #include "dialogs/settings_record.h"
 #include "dialogs/startup.h"
+#include "dialogs/uploader_dialog.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_bootloader.h"
 #include "tests/firmware/hex_writer.h"
@@ -233,7 +234,7 @@ TEST_P(UploadFault, EndsWithItsTextAndTheDialogStaysUsable) {
 
     EXPECT_EQ(w->text(mainwin::OperationStatus), p.testAfter);
     EXPECT_EQ(std::memcmp(&keyerSettings, &recordBefore, sizeof recordBefore), 0);
-    EXPECT_FALSE(uploadFinished.load()) << "the result was taken and cleared";
+    EXPECT_FALSE(uploadUnderWay()) << "the result was taken";
 }
 
 INSTANTIATE_TEST_SUITE_P(Points, UploadFault, ::testing::ValuesIn(uploadFaultPoints),
@@ -266,9 +267,9 @@ TEST_F(KeyerSimUploadFault, HangsUpAtRecord500) {
         outcome = u->text(uploader::StatusLine);
         // The line is gone: COM7 now leads nowhere.
         EXPECT_EQ(keyerSim.stop(), 0);
-        const auto link = portsDir / ("com" + std::to_string(Port));
-        std::filesystem::remove(link);
-        std::filesystem::create_symlink(tempDir / "unplugged", link);
+        const auto portLink = portsDir / ("com" + std::to_string(Port));
+        std::filesystem::remove(portLink);
+        std::filesystem::create_symlink(tempDir / "unplugged", portLink);
         u->click(uploader::ExitButton);
     });
     w->click(mainwin::FwUpdateButton);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "dialogs/keyer_session.h"
 #include "dialogs/startup.h"
 #include "resources/control_ids.h"
 #include "sim/keyer_bootloader.h"
@@ -116,7 +117,7 @@ TEST_F(KeyerSimFirmwareUpload, UploadThenTestShowsTheImagesVersion) {
     EXPECT_EQ(outcome, "Upload Completed Successfully");
     EXPECT_EQ(w->text(mainwin::IcLabel), "JX IC: LYNX");
     EXPECT_EQ(w->text(mainwin::InterfaceStatus), "JX F/W revision 33.03");
-    closePort();
+    closePort(keyerLink);
     EXPECT_EQ(stop(), 0);
 
     // The keyer saw the hand-over and sync at 1200 baud and the frames at 9600.

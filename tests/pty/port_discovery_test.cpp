@@ -242,7 +242,8 @@ TEST_F(PortDiscovery, APortTheUserMayNotOpenFailsTheTestAsCommOpen) {
     if (child == 0) {
         // Root opens anything: the check runs as nobody then.
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
-        const std::string status = checkLink(device.string()).status;
+        KeyerLink link;
+        const std::string status = checkLink(link, device.string()).status;
         (void)!::write(pipeEnds[1], status.data(), status.size());
         ::_exit(0);
     }

@@ -66,7 +66,7 @@ TEST_F(PosixSerial, TheOverrideFolderComesFirst) {
 
 TEST_F(PosixSerial, OpensTheTerminalRawAt1200WithTheKeyerLine) {
     serve();
-    ASSERT_EQ(openPort(Port), PortOpened);
+    ASSERT_EQ(openPort(link, portDeviceName(Port)).code, PortOpened);
     // The terminal as the program left it.
     const int fd = ::open(server->devicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     ASSERT_GE(fd, 0);  // root may open an exclusive terminal
@@ -179,13 +179,13 @@ TEST_F(PosixSerial, DrainEndsAtOnceOnATerminalAndFailsOnAHungUpLine) {
 
 TEST_F(PosixSerial, SpeedChangeReachesTheKeyer) {
     serve();
-    ASSERT_EQ(openPort(Port), PortOpened);
-    ASSERT_TRUE(setBaudRate(9600));
+    ASSERT_EQ(openPort(link, portDeviceName(Port)).code, PortOpened);
+    ASSERT_TRUE(setBaudRate(link, 9600));
     const Bytes echo{0x00, 0x04, 0x55};
-    writeBytes(echo);
+    writeBytes(link, echo);
     ASSERT_TRUE(server->waitForBytesFromHost(3, 2000));
     EXPECT_EQ(onKeyer([](KeyerSimulator& k) { return k.hostBaud(); }), 9600u);
-    EXPECT_FALSE(setBaudRate(12345));  // a speed the line cannot run
+    EXPECT_FALSE(setBaudRate(link, 12345));  // a speed the line cannot run
 }
 
 }  // namespace

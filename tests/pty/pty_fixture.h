@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/link/transport.h"
+#include "dialogs/keyer_session.h"
 #include "sim/keyer_simulator.h"
 #include "sim/pty_keyer_server.h"
 #include "tests/support/test_support.h"
@@ -41,11 +42,13 @@ protected:
         return result;
     }
     void closeAll() {
-        closePort();
+        closePort(link);
+        closePort(keyerLink);
         if (server) server->stop();
     }
 
     KeyerSimulator keyer;
+    KeyerLink link;  // a link of the test's own, beside the window's keyerLink
     std::unique_ptr<PtyKeyerServer> server;
     std::filesystem::path portsDir;
 };

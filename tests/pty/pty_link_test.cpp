@@ -113,7 +113,7 @@ TEST_F(PtyLink, APortHeldByAnotherOpenFailsToOpen) {
     w->click(TestButton);
     EXPECT_EQ(w->text(InterfaceStatus), "JX Fail:comm open");
     EXPECT_EQ(w->text(OperationStatus), ">JX ERR");
-    EXPECT_FALSE(portOpen);
+    EXPECT_FALSE(keyerLink.portOpen);
     serialClose(other);
     w->click(TestButton);
     EXPECT_EQ(w->text(OperationStatus), ">JX OK");
@@ -132,8 +132,8 @@ TEST_F(PtyLink, BytesReceivedBeforeThePurgeNeverReachAReply) {
 TEST_F(PtyLink, ASecondOperationReopensAt1200) {
     serve();
     w->click(TestButton);
-    ASSERT_TRUE(portOpen);
-    ASSERT_TRUE(setBaudRate(9600));  // where a firmware upload leaves it
+    ASSERT_TRUE(keyerLink.portOpen);
+    ASSERT_TRUE(setBaudRate(keyerLink, 9600));  // where a firmware upload leaves it
     w->click(TestButton);
     EXPECT_EQ(w->text(OperationStatus), ">JX OK");
     EXPECT_EQ(onKeyer([](KeyerSimulator& k) { return k.wireLog().back().baud; }), 1200u);
@@ -141,10 +141,10 @@ TEST_F(PtyLink, ASecondOperationReopensAt1200) {
 
 TEST_F(PtyLink, AtTheWrongSpeedTheKeyerDoesNotUnderstand) {
     serve();
-    ASSERT_EQ(openPort(Port), PortOpened);
-    ASSERT_TRUE(setBaudRate(9600));
+    ASSERT_EQ(openPort(link, portDeviceName(Port)).code, PortOpened);
+    ASSERT_TRUE(setBaudRate(link, 9600));
     const Bytes ask{0x00, 0x04, 0x55};
-    writeBytes(ask);
+    writeBytes(link, ask);
     ASSERT_TRUE(server->waitForBytesFromHost(3, 2000));
     EXPECT_EQ(onKeyer([](KeyerSimulator& k) { return k.commands().size(); }), 0u);
 }

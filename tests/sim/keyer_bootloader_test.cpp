@@ -105,7 +105,7 @@ TEST_F(KeyerBootloader, DisconnectTakesTheKeyerOffTheLine) {
 }
 
 TEST(KeyerWithoutFirmware, StartsInItsBootloader) {
-    KeyerIdentity identity;
+    SimulatedIdentity identity;
     identity.firmwarePresent = false;
     KeyerSimulator keyer(identity);
     const auto boot = sim::attachBootloader(keyer);

@@ -14,7 +14,7 @@ Bytes ask(KeyerSimulator& keyer, const Bytes& bytes) {
     return keyer.takeAllOutput();
 }
 
-KeyerSimulator withPatternRecord(KeyerIdentity identity = {}) {
+KeyerSimulator withPatternRecord(SimulatedIdentity identity = {}) {
     KeyerSimulator keyer(identity);
     std::iota(keyer.record().begin(), keyer.record().end(), std::uint8_t{7});
     return keyer;
@@ -29,7 +29,7 @@ struct QueryCase {
 class OneByteQuery : public ::testing::TestWithParam<QueryCase> {};
 
 TEST_P(OneByteQuery, AnswersWithOneByte) {
-    KeyerIdentity id;
+    SimulatedIdentity id;
     id.firmwareMajor = 31;
     id.firmwareMinorByte = 52;
     id.icType = 2;
@@ -118,7 +118,7 @@ TEST(KeyerSimulator, IgnoresBytesOutsideCommandsAndUnknownCodes) {
 }
 
 TEST(KeyerSimulator, OldFirmwareDoesNotKnowTheVariantQuery) {
-    KeyerIdentity id;
+    SimulatedIdentity id;
     id.firmwareMajor = 30;
     id.firmwareMinorByte = 3;
     KeyerSimulator old(id);
@@ -141,7 +141,7 @@ TEST(KeyerSimulator, HandsOverToTheBootloader) {
 }
 
 TEST(KeyerSimulator, WithoutFirmwareOnlyTheBootloaderAnswers) {
-    KeyerIdentity id;
+    SimulatedIdentity id;
     id.firmwarePresent = false;
     KeyerSimulator keyer(id);
     EXPECT_EQ(keyer.mode(), KeyerSimulator::Mode::Bootloader);

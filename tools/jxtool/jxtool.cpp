@@ -136,8 +136,9 @@ bool saveFile(const std::string& path, const KeyerSettings& record) {
 }
 
 // The link check in front of every exchange; prints its texts.
-bool linkChecked(const Options& options, bool bootloaderAllowed = false) {
-    const LinkCheck check = reconnectAndCheckLink(options.device);
+bool linkChecked(KeyerLink& link, const Options& options, bool bootloaderAllowed = false, LinkCheck* found = nullptr) {
+    const LinkCheck check = reconnectAndCheckLink(link, options.device);
+    if (found) *found = check;
     printLine(check.status);
     if (!check.icLabel.empty()) printLine(check.icLabel);
     if (check.code < 0) {
@@ -157,24 +158,27 @@ int commandPorts(const Options&, const std::vector<std::string>&) {
 }
 
 int commandTest(const Options& options, const std::vector<std::string>&) {
-    const bool linked = linkChecked(options);
+    KeyerLink link;
+    LinkCheck check;
+    const bool linked = linkChecked(link, options, false, &check);
     if (linked) {
         printLine(KeyerAnswersText);
-        const KeyerReadings readings = readKeyerReadings();
+        const KeyerReadings readings = readKeyerReadings(link, check.identity.variant);
         printLine(readings.potValue);
         if (!readings.pushButtons.empty()) printLine(readings.pushButtons);
         printLine(readings.supplyVoltage);
     }
-    closePort();
+    closePort(link);
     return linked ? ExitOk : ExitFailed;
 }
 
 int commandRead(const Options& options, const std::vector<std::string>& args) {
-    if (!linkChecked(options)) return closePort(), ExitFailed;
+    KeyerLink link;
+    if (!linkChecked(link, options)) return closePort(link), ExitFailed;
     printLine(ReadingText);
     KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());
-    const TransferResult result = readRecordFromKeyer(record);
-    closePort();
+    const TransferResult result = readRecordFromKeyer(link, record);
+    closePort(link);
     printLine(result.status);
     if (!result.ok) return failed("nothing was saved");
     return saveFile(args[0], record) ? ExitOk : ExitFailed;
@@ -185,10 +189,11 @@ int commandWrite(const Options& options, const std::vector<std::string>& args) {
     if (!loadFile(args[0], record)) return ExitFailed;
     if (const std::string_view refusal = checkRecordForWrite(record); !refusal.empty())
         return failed(std::string(refusal) + " (nothing was sent)");
-    if (!linkChecked(options)) return closePort(), ExitFailed;
+    KeyerLink link;
+    if (!linkChecked(link, options)) return closePort(link), ExitFailed;
     printLine(WritingText);
-    const TransferResult result = writeRecordToKeyer(record);
-    closePort();
+    const TransferResult result = writeRecordToKeyer(link, record);
+    closePort(link);
     printLine(result.status);
     return result.ok ? ExitOk : ExitFailed;
 }
@@ -293,31 +298,23 @@ int commandFlash(const Options& options, const std::vector<std::string>& args) {
     const ImageIdentity identity = readImageIdentity(*image, recordCount, loadMessage);
     printLine(loadMessage);
 
-    const UploadStart start = checkUploadMayStart(true, recordCount, identity.icCode, options.device);
-    if (!start.mayStart) return closePort(), failed(start.refusal);
+    KeyerLink link;
+    const UploadStart start = checkUploadMayStart(true, recordCount, identity.icCode, link, options.device, {});
+    if (!start.mayStart) return closePort(link), failed(start.refusal);
     if (start.recoveryMode && !recoveryWanted)
-        return closePort(), failed("JX Fail:No O/S: only the bootloader answers; --recovery programs it in recovery mode");
+        return closePort(link), failed("JX Fail:No O/S: only the bootloader answers; --recovery programs it in recovery mode");
     printLine(start.programmingText);
 
-    resetUploadState();
     UploadLogSink log;
     if (verbose) log = [](const std::string& line) { std::fputs(line.c_str(), stdout), std::fflush(stdout); };
-    auto* job = new UploadJob{image, start.recoveryMode, log};
-    if (!startThread(uploadWorker, job)) {
-        delete job;
-        return closePort(), failed(UploadStartFailedText);
-    }
+    const std::shared_ptr<const Upload> upload = startUpload(UploadJob{image, &link, start.recoveryMode, log});
+    if (!upload) return closePort(link), failed(UploadStartFailedText);
     const bool onTerminal = standardErrorIsTerminal() && !verbose;
     int lastShown = -1;
-    while (!uploadFinished.load()) {
-        const int progress = uploadProgress.load();
-        if (progress != lastShown) showProgress(progress, onTerminal, lastShown);
-        sleepMs(100);
-    }
-    showProgress(uploadProgress.load(), onTerminal, lastShown);
+    const int code =
+        waitForUpload(*upload, [&](int percent) { showProgress(percent, onTerminal, lastShown); });
     if (onTerminal) std::fputc('\n', stderr);
-    const int code = uploadResult.load();
-    closePort();
+    closePort(link);
     printLine(uploadResultMessage(code));
     return code == UploadComplete ? ExitOk : ExitFailed;
 }

@@ -128,7 +128,7 @@ int fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    KeyerIdentity identity;
+    SimulatedIdentity identity;
     int major = 31, minor = 2;
     long minorByte = -1;
     std::string linkPath, recordIn, recordOut, logPath;
