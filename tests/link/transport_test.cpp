@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/link/link_check.h"
 #include "core/link/transport.h"
 #include "platform/headless/headless.h"
 #include "sim/keyer_simulator.h"
@@ -75,6 +76,7 @@ struct OpenFailureCase {
     const char* name;
     void (*fault)(headless::SerialPortFaults&);
     int code;
+    OpenFailure reason;
     bool leftOpen;
     std::vector<int> sleeps;  // the pause comes after the settings, before the purge
 };
@@ -84,7 +86,9 @@ class OpenFailures : public Transport, public ::testing::WithParamInterface<Open
 TEST_P(OpenFailures, ReturnTheirCode) {
     headless::attachKeyer(4, keyer);
     setFaults(4, GetParam().fault);
-    EXPECT_EQ(openPort(link, portDeviceName(4)).code, GetParam().code);
+    const PortOpenOutcome outcome = openPort(link, portDeviceName(4));
+    EXPECT_EQ(outcome.code, GetParam().code);
+    EXPECT_EQ(outcome.reason, GetParam().reason);
     EXPECT_EQ(link.portOpen, GetParam().leftOpen);
     EXPECT_EQ(headless::serialPortHeld(4), GetParam().leftOpen);
     EXPECT_EQ(headless::sleeps(), GetParam().sleeps);
@@ -96,18 +100,26 @@ TEST_P(OpenFailures, ReturnTheirCode) {
 INSTANTIATE_TEST_SUITE_P(
     Port, OpenFailures,
     ::testing::Values(
-        OpenFailureCase{"Busy", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::Busy; }, -4, false, {}},
-        OpenFailureCase{"Denied", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::AccessDenied; }, -4,
-                    false, {}},
-        OpenFailureCase{"GetState", [](headless::SerialPortFaults& f) { f.failGetSettings = true; }, -5, true, {}},
-        OpenFailureCase{"SetState", [](headless::SerialPortFaults& f) { f.failSetSettings = true; }, -6, true, {}},
-        OpenFailureCase{"Purge", [](headless::SerialPortFaults& f) { f.failPurge = true; }, -10, true, {100}},
-        OpenFailureCase{"TimeoutsIgnored", [](headless::SerialPortFaults& f) { f.failSetTimeouts = true; }, 0, true,
-                    {100}}),
+        OpenFailureCase{"Busy", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::Busy; }, -4,
+                        OpenFailure::Busy, false, {}},
+        OpenFailureCase{"Denied", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::AccessDenied; },
+                        -4, OpenFailure::AccessDenied, false, {}},
+        OpenFailureCase{"Faulty", [](headless::SerialPortFaults& f) { f.openStatus = SerialOpenStatus::DeviceFault; },
+                        -4, OpenFailure::DeviceFailed, false, {}},
+        OpenFailureCase{"GetState", [](headless::SerialPortFaults& f) { f.failGetSettings = true; }, -5,
+                        OpenFailure::NotSerialDevice, true, {}},
+        OpenFailureCase{"SetState", [](headless::SerialPortFaults& f) { f.failSetSettings = true; }, -6,
+                        OpenFailure::SettingsRefused, true, {}},
+        OpenFailureCase{"Purge", [](headless::SerialPortFaults& f) { f.failPurge = true; }, -10,
+                        OpenFailure::DeviceFailed, true, {100}},
+        OpenFailureCase{"TimeoutsIgnored", [](headless::SerialPortFaults& f) { f.failSetTimeouts = true; }, 0,
+                        OpenFailure::None, true, {100}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Transport, APortThatDoesNotExistFailsToOpen) {
-    EXPECT_EQ(openPort(link, portDeviceName(7)).code, PortOpenFailed);
+    const PortOpenOutcome outcome = openPort(link, portDeviceName(7));
+    EXPECT_EQ(outcome.code, PortOpenFailed);
+    EXPECT_EQ(outcome.reason, OpenFailure::NotFound);
     EXPECT_FALSE(link.portOpen);
 }
 
@@ -115,7 +127,9 @@ TEST_F(Transport, APortHeldElsewhereFailsAndStaysClosed) {
     headless::attachKeyer(3, keyer);
     SerialDevice* other = nullptr;
     ASSERT_EQ(serialOpen("COM3", &other), SerialOpenStatus::Opened);
-    EXPECT_EQ(openPort(link, portDeviceName(3)).code, PortOpenFailed);
+    const LinkCheck check = checkLink(link, portDeviceName(3));
+    EXPECT_EQ(check.status, "JX Fail:comm open");
+    EXPECT_EQ(check.openFailure, OpenFailure::Busy);
     EXPECT_FALSE(link.portOpen);
     serialClose(other);
 }

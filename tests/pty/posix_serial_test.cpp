@@ -64,6 +64,13 @@ TEST_F(PosixSerial, TheOverrideFolderComesFirst) {
     }
 }
 
+TEST_F(PosixSerial, ADeviceThatIsNoTerminalIsNoSerialPort) {
+    const PortOpenOutcome outcome = openPort(link, "/dev/null");
+    EXPECT_EQ(outcome.code, PortGetStateFailed);
+    EXPECT_EQ(outcome.reason, OpenFailure::NotSerialDevice);
+    closePort(link);
+}
+
 TEST_F(PosixSerial, OpensTheTerminalRawAt1200WithTheKeyerLine) {
     serve();
     ASSERT_EQ(openPort(link, portDeviceName(Port)).code, PortOpened);
