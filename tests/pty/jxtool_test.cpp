@@ -240,8 +240,11 @@ TEST_P(JxtoolKeyerFailure, ExitsWithOne) {
 }
 
 const KeyerFailure keyerFailures[] = {
-    {"TestOnAHungUpLine", "test", [](KeyerSimulator& k) { k.setHangUpInReply(0x04, 0); }, "JX Fail:no response"},
-    {"WriteOnAHungUpLine", "write", [](KeyerSimulator& k) { k.setHangUpInReply(0x18, 1); }, "Write Fail"},
+    {"TestOnAHungUpLine", "test", [](KeyerSimulator& k) { k.setHangUpInReply(hostcmd::EchoTest, 0); },
+     "JX Fail:no response"},
+    // The link check passes with the IC type; the line is gone by the Write.
+    {"WriteOnAHungUpLine", "write", [](KeyerSimulator& k) { k.setHangUpInReply(hostcmd::ReadIcType, 1); },
+     "Write Fail"},
     {"FlashHungUpAtSync", "flash",
      [](KeyerSimulator& k) { sim::attachBootloader(k)->injectSyncFault(sim::FrameFault::disconnect()); },
      "Error: VEDAR Timeout !"},

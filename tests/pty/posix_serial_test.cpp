@@ -194,8 +194,8 @@ TEST_F(PosixSerial, DrainEndsAtOnceOnATerminalAndFailsOnAHungUpLine) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));  // no hang
 }
 
-// A pseudo-terminal's output queue is always empty: here the drain is told
-// what a slow or stopped line's queue would hold.
+// A pseudo-terminal's output queue empties as soon as the keyer's end reads:
+// here the drain is told what a slow or stopped line's queue would hold.
 TEST_F(PosixSerial, DrainWaitsForTheQueueAndFailsAtItsDeadlineWhileBytesRemain) {
     serve();
     ASSERT_EQ(serialOpen("COM7", &device), SerialOpenStatus::Opened);
