@@ -32,7 +32,8 @@ FileReadResult posixReadFileStart(std::string_view path, std::span<std::uint8_t>
 }
 
 FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uint8_t> bytes,
-                                 bool simulateWriteFailure) {
+                                 bool simulateWriteFailure, const FlushToDisk& flush) {
+    const auto flushed = [&](int fd) { return (flush ? flush(fd) : ::fsync(fd)) == 0; };
     const std::string target(path);
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return FileWriteStatus::CannotCreate;
@@ -54,7 +55,7 @@ FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uin
         else total += static_cast<std::size_t>(n);
     }
     if (simulateWriteFailure) ok = false;
-    if (ok && ::fsync(fd) != 0) ok = false;
+    if (ok && !flushed(fd)) ok = false;
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) {
@@ -69,7 +70,7 @@ FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uin
     const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
-        (void)::fsync(dir);
+        (void)flushed(dir);
         ::close(dir);
     }
     return FileWriteStatus::Ok;

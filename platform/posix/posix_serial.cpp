@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <algorithm>
+#include <utility>
 
 #include "platform/serial.h"
 
@@ -108,6 +109,12 @@ Wait waitFor(int fd, short events, std::int64_t deadlineMs) {
 
 constexpr std::int64_t DrainPollMs = 5;
 
+OutputQueueQuery outputQueueQuery;
+
+int queuedOutput(int fd, int& queued) {
+    return outputQueueQuery ? outputQueueQuery(fd, queued) : ::ioctl(fd, TIOCOUTQ, &queued);
+}
+
 // The output queue counts what the driver still holds, not the byte in the
 // UART's shift register and FIFO; a UART that reports its line status tells
 // those apart too.  Devices without one (pseudo-terminals, most USB adapters,
@@ -169,6 +176,8 @@ std::string devicePathForPort(int n) {
     if (n <= 50) return "/dev/ttyACM" + std::to_string(n - 31);
     return {};
 }
+
+void setOutputQueueQuery(OutputQueueQuery query) { outputQueueQuery = std::move(query); }
 
 std::string devicePathForName(std::string_view deviceName) {
     if (deviceName.starts_with('/')) return std::string(deviceName);
@@ -286,7 +295,7 @@ bool serialDrain(SerialDevice* device, int waitMs) {
     const std::int64_t deadline = nowMs() + std::max(waitMs, 0);
     for (;;) {
         int queued = 0;
-        if (::ioctl(device->fd, TIOCOUTQ, &queued) != 0) return false;  // EIO: hung up
+        if (queuedOutput(device->fd, queued) != 0) return false;  // EIO: hung up
         if (queued == 0 && transmitterEmpty(device->fd)) return true;
         const std::int64_t left = deadline - nowMs();
         if (left <= 0) return false;

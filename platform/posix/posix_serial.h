@@ -10,6 +10,7 @@
 // Numbers outside 1-50 have only the override.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,3 +26,9 @@ std::string devicePathForPort(int comNumber);
 // What serialOpen and serialProbe open for a device name: a path (starting
 // with '/') as it is, otherwise the path of the COM port it names.
 std::string devicePathForName(std::string_view deviceName);
+
+// Tests only: how the drain reads the bytes still in a device's output queue
+// (as ioctl TIOCOUTQ: 0 and the count, or -1), since a pseudo-terminal's is
+// always empty; an empty function restores TIOCOUTQ.
+using OutputQueueQuery = std::function<int(int fd, int& queued)>;
+void setOutputQueueQuery(OutputQueueQuery query);

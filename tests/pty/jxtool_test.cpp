@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/link/host_commands.h"
 #include "core/settings/keyer_settings.h"
 #include "platform/headless/headless.h"
 #include "sim/keyer_bootloader.h"
@@ -197,5 +198,59 @@ TEST_F(Jxtool, BadUsageExitsWithTwo) {
              {}, {"frobnicate"}, {"--colour", "show", "a.eep"}, {"read"}, {"set", "a.eep", "weight"}, {"--port"}})
         EXPECT_EQ(run(args), 2) << (args.empty() ? "" : args[0]);
 }
+
+TEST_F(Jxtool, AnEmptyFileIsRefusedAndNothingIsSent) {
+    writeAll(file("empty.eep"), {});
+    serve();
+    StderrCapture capture;
+    const int code = run({"--port", "7", "write", file("empty.eep")});
+    EXPECT_EQ(capture.take(), "jxtool: " + file("empty.eep") + ": the file is empty\n");
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(onKeyer([](KeyerSimulator& k) { return k.wireLog().empty(); }));
+}
+
+// A command the keyer fails exits with 1, so that `jxtool write a.eep &&
+// next-step` stops there.
+struct KeyerFailure {
+    const char* name;
+    const char* command;
+    void (*plant)(KeyerSimulator&);
+    const char* lastLine;  // of standard output
+};
+
+void PrintTo(const KeyerFailure& f, std::ostream* os) { *os << f.name; }
+
+class JxtoolKeyerFailure : public Jxtool, public ::testing::WithParamInterface<KeyerFailure> {};
+
+TEST_P(JxtoolKeyerFailure, ExitsWithOne) {
+    const KeyerFailure& f = GetParam();
+    headless::realTimeWorkerSleeps(true);
+    writeAll(file("a.eep"), validRecord());
+    hexw::writeText(file("fw.hex"), hexw::fileOf(hexw::imageBytes(0x20, 0x36)));
+    f.plant(keyer);
+    serve();
+    std::vector<std::string> args{"--port", "7", f.command};
+    if (args.back() == "write") args.push_back(file("a.eep"));
+    if (args.back() == "flash") args.push_back(file("fw.hex"));
+    ::testing::internal::CaptureStdout();
+    const int code = run(args);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(out.ends_with(std::string(f.lastLine) + "\n")) << out;
+    EXPECT_EQ(code, 1);
+}
+
+const KeyerFailure keyerFailures[] = {
+    {"TestOnAHungUpLine", "test", [](KeyerSimulator& k) { k.setHangUpInReply(hostcmd::EchoTest, 0); },
+     "JX Fail:no response"},
+    // The link check passes with the IC type; the line is gone by the Write.
+    {"WriteOnAHungUpLine", "write", [](KeyerSimulator& k) { k.setHangUpInReply(hostcmd::ReadIcType, 1); },
+     "Write Fail"},
+    {"FlashHungUpAtSync", "flash",
+     [](KeyerSimulator& k) { sim::attachBootloader(k)->injectSyncFault(sim::FrameFault::disconnect()); },
+     "Error: VEDAR Timeout !"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Commands, JxtoolKeyerFailure, ::testing::ValuesIn(keyerFailures),
+                         [](const ::testing::TestParamInfo<KeyerFailure>& i) { return i.param.name; });
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "dialogs/com_port_dialog.h"
 #include "dialogs/startup.h"
 #include "platform/posix/posix_port_discovery.h"
+#include "platform/posix/posix_serial.h"
 #include "resources/control_ids.h"
 #include "tests/support/test_support.h"
 #include "tools/jxtool/jxtool.h"
@@ -134,6 +135,25 @@ TEST_F(PortDiscovery, ListsThePortsWithTheirFixedNumbersAndNothingElse) {
                              {2, "/dev/ttyAMA0", "uart-pl011", "", true},  // the lowest number nothing holds
                              {11, "/dev/ttyUSB0", "FT232R USB UART", FtdiById, false},
                              {31, "/dev/ttyACM0", "CDC Keyer Port", AcmById, false}});
+}
+
+// A number listed without a record must open the listed device, also for the
+// first units past each fixed range.
+TEST_F(PortDiscovery, ANumberThatNeedsNoRecordOpensTheListedDevice) {
+    tty("ttyS10", "/sys/devices/pnp0/00:0a", "pnp/drivers/serial");
+    file("/sys/devices/pnp0/00:0a/tty/ttyS10/type", "4\n");
+    tty("ttyUSB20", std::string(UsbBus) + "/usb1/1-5/1-5:1.0/ttyUSB20", "usb-serial/drivers/ftdi_sio");
+    const auto found = discover();
+    ASSERT_EQ(found.size(), 6u);
+    for (const SerialPortEntry& entry : found) {
+        SCOPED_TRACE(entry.devicePath);
+        if (entry.devicePath == "/dev/ttyS10" || entry.devicePath == "/dev/ttyUSB20") {
+            EXPECT_TRUE(entry.numberNeedsRecord);
+        }
+        if (!entry.numberNeedsRecord) {
+            EXPECT_EQ(devicePathForPort(entry.comNumber), entry.devicePath);
+        }
+    }
 }
 
 TEST_F(PortDiscovery, AnOverrideGivesItsNumberAndNoDeviceIsListedTwice) {

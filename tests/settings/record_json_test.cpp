@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/settings/keyer_settings.h"
 #include "core/settings/record_fields.h"
@@ -74,6 +75,26 @@ TEST(RecordFields, PotLimitsSetTogetherPassWhereOneByOneWouldNot) {
     EXPECT_EQ(record.user1.potRangeWpm, 20);
     const FieldAssignment inverted[] = {{"user1.potMinWpm", "70"}};
     EXPECT_EQ(setRecordFields(record, inverted).message, "Pot Max must be greater than Pot Min");
+}
+
+// All or nothing: assignments taken before the refused one leave no trace,
+// whichever step refuses (a name, a user set's capture, the message memory).
+TEST(RecordFields, ARefusalLeavesTheRecordByteForByte) {
+    const std::vector<std::vector<FieldAssignment>> cases = {
+        {{"user1.keyerMode", "UltimDah"}, {"userSet", "2"}, {"nosuch", "1"}},
+        {{"user1.weight", "60"}, {"msg2", "CQ"}, {"user2.weight", "95"}},
+        {{"userSet", "2"}, {"user1.potMinWpm", "20"}, {"msg1", std::string(300, 'E')}},
+    };
+    const auto factory = std::bit_cast<KeyerSettings>(factoryRecord());
+    for (const auto& assignments : cases) {
+        SCOPED_TRACE(assignments.back().name);
+        KeyerSettings taken = factory;
+        ASSERT_TRUE(setRecordFields(taken, std::span(assignments).first(assignments.size() - 1)).ok);
+        ASSERT_FALSE(sameBytes(taken, factory)) << "the assignments before the refused one change the record";
+        KeyerSettings record = factory;
+        EXPECT_FALSE(setRecordFields(record, assignments).ok);
+        EXPECT_TRUE(sameBytes(record, factory));
+    }
 }
 
 }  // namespace
