@@ -15,6 +15,9 @@ void recordKeyerIdentity(const KeyerIdentity& identity) {
 
 void resetKeyerSession() {
     closePort(keyerLink);
-    keyerLink = KeyerLink{};
+    keyerLink.deviceName.clear();
+    keyerLink.settings = {};
+    keyerLink.timeouts = {};
+    keyerLink.bytesSinceDrain = 0;
     recordKeyerIdentity({});
 }

@@ -65,6 +65,8 @@ PortOpenOutcome openPort(KeyerLink& link, std::string_view name) {
     return {PortOpened, OpenFailure::None};
 }
 
+KeyerLink::~KeyerLink() { closePort(*this); }
+
 void closePort(KeyerLink& link) {
     if (link.device) serialClose(link.device);
     link.device = nullptr;

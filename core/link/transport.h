@@ -38,6 +38,12 @@ struct PortOpenOutcome {
 };
 
 struct KeyerLink {
+    KeyerLink() = default;
+    KeyerLink(const KeyerLink&) = delete;
+    KeyerLink& operator=(const KeyerLink&) = delete;
+    // A device is closed with the link that holds it, whatever path leaves its scope.
+    ~KeyerLink();
+
     // Set as soon as the device is open, even when configuring it failed later.
     bool portOpen = false;
     SerialDevice* device = nullptr;

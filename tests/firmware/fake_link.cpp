@@ -56,6 +56,8 @@ std::vector<WireWrite> frameWrites() {
 
 using fake::theLink;
 
+KeyerLink::~KeyerLink() { closePort(*this); }
+
 PortOpenOutcome openPort(KeyerLink& link, std::string_view name) {
     link.portOpen = true;
     link.deviceName = name;
