@@ -25,18 +25,11 @@
 #include "core/settings/record_fields.h"
 #include "core/settings/record_json.h"
 #include "core/settings/settings_file.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/serial.h"
 #include "platform/threads.h"
 #include "resources/keyer_version.h"
-
-#if defined(_WIN32)
-#include <io.h>
-bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
-#else
-#include <unistd.h>
-bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
-#endif
 
 namespace {
 

@@ -11,6 +11,3 @@ struct Options {
 // Runs one command line (without the program name); the default port comes
 // from the configuration file the programs share.  Returns the exit status.
 int runJxtool(const std::vector<std::string>& argv, const std::string& configFile);
-
-// Whether progress may be drawn as a bar (standard error is a terminal).
-bool standardErrorIsTerminal();
