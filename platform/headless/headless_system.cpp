@@ -1,4 +1,4 @@
-// Files, threads and time of the headless backend.
+// Files, threads, time and the console of the headless backend.
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
@@ -57,6 +58,9 @@ void sleepMs(int milliseconds) {
 }
 
 std::int64_t monotonicMs() { return headless::nowMs(); }
+
+// Progress goes line by line, as into a log.
+bool standardErrorIsTerminal() { return false; }
 
 bool startThread(void (*fn)(void*), void* arg) {
     if (failThreads) return false;

@@ -166,25 +166,6 @@ std::vector<std::uint8_t> buildDialogTemplate(const DialogTemplate& dialog) {
     return out.bytes;
 }
 
-SerialOpenStatus serialStatusFromError(std::uint32_t lastError) {
-    switch (lastError) {
-        case ErrorAccessDenied:
-            return SerialOpenStatus::AccessDenied;
-        case ErrorGenFailure:
-            return SerialOpenStatus::DeviceFault;
-        case ErrorSharingViolation:
-            return SerialOpenStatus::Busy;
-        case ErrorSemTimeout:
-            return SerialOpenStatus::TimedOut;
-        case ErrorFileNotFound:
-        case ErrorPathNotFound:
-        case ErrorInvalidName:
-            return SerialOpenStatus::NotFound;
-        default:
-            return SerialOpenStatus::OtherError;
-    }
-}
-
 std::uint32_t messageBoxFlags(MessageIcon icon) {
     switch (icon) {
         case MessageIcon::None:

@@ -1,6 +1,6 @@
 // The Win32 in-memory dialog templates (DLGTEMPLATE and DLGTEMPLATEEX) built
-// from the one template table in resources/, and the other Win32 encodings
-// that do not need the system to compute.
+// from the one template table in resources/, and the dialogs' other Win32
+// encodings that do not need the system to compute.
 //
 // Nothing here includes <windows.h>: the values are the Win32 headers' own
 // (the Windows backend checks each against the headers at compile time), so
@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/file_dialog.h"
-#include "platform/serial.h"
 #include "resources/dialog_templates.h"
 
 namespace win32 {
@@ -62,15 +61,6 @@ inline constexpr std::string_view ProgressBarClassName = "msctls_progress32";
 // The character set byte of an extended template's font: DEFAULT_CHARSET.
 inline constexpr std::uint8_t DefaultCharset = 1;
 
-// GetLastError codes that tell whether a COM port exists.
-inline constexpr std::uint32_t ErrorFileNotFound = 2;
-inline constexpr std::uint32_t ErrorPathNotFound = 3;
-inline constexpr std::uint32_t ErrorAccessDenied = 5;
-inline constexpr std::uint32_t ErrorGenFailure = 31;
-inline constexpr std::uint32_t ErrorSharingViolation = 32;
-inline constexpr std::uint32_t ErrorSemTimeout = 121;
-inline constexpr std::uint32_t ErrorInvalidName = 123;
-
 // Message box icons.
 inline constexpr std::uint32_t MbOk = 0x00000000;
 inline constexpr std::uint32_t MbIconError = 0x00000010;
@@ -85,9 +75,6 @@ std::uint32_t dialogWindowStyle(const DialogTemplate& dialog);
 // boundary counted from the first byte; the buffer itself comes from the
 // heap, which aligns it at least that far.
 std::vector<std::uint8_t> buildDialogTemplate(const DialogTemplate& dialog);
-
-// How a failed CreateFileA on a COM device is read.
-SerialOpenStatus serialStatusFromError(std::uint32_t lastError);
 
 std::uint32_t messageBoxFlags(MessageIcon icon);
 

@@ -35,10 +35,6 @@ static_assert(win32::EsAutoVScroll == ES_AUTOVSCROLL && win32::EsAutoHScroll == 
 static_assert(win32::EsNumber == ES_NUMBER);
 static_assert(win32::SsLeft == SS_LEFT && win32::SsCenter == SS_CENTER && win32::SsCenterImage == SS_CENTERIMAGE);
 static_assert(win32::CbsDropDown == CBS_DROPDOWN);
-static_assert(win32::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win32::ErrorPathNotFound == ERROR_PATH_NOT_FOUND);
-static_assert(win32::ErrorAccessDenied == ERROR_ACCESS_DENIED && win32::ErrorGenFailure == ERROR_GEN_FAILURE);
-static_assert(win32::ErrorSharingViolation == ERROR_SHARING_VIOLATION && win32::ErrorSemTimeout == ERROR_SEM_TIMEOUT);
-static_assert(win32::ErrorInvalidName == ERROR_INVALID_NAME);
 static_assert(win32::MbOk == MB_OK && win32::MbIconError == MB_ICONERROR && win32::MbIconWarning == MB_ICONWARNING);
 static_assert(win32::MbIconInformation == MB_ICONINFORMATION);
 static_assert(notify::Clicked == BN_CLICKED && notify::ListSelectionChange == CBN_SELCHANGE);

@@ -7,7 +7,12 @@
 #include <string>
 
 #include "platform/serial.h"
-#include "platform/win32/dialog_template_bytes.h"
+#include "platform/win32/serial_errors.h"
+
+static_assert(win32::ErrorFileNotFound == ERROR_FILE_NOT_FOUND && win32::ErrorPathNotFound == ERROR_PATH_NOT_FOUND);
+static_assert(win32::ErrorAccessDenied == ERROR_ACCESS_DENIED && win32::ErrorGenFailure == ERROR_GEN_FAILURE);
+static_assert(win32::ErrorSharingViolation == ERROR_SHARING_VIOLATION && win32::ErrorSemTimeout == ERROR_SEM_TIMEOUT);
+static_assert(win32::ErrorInvalidName == ERROR_INVALID_NAME);
 
 struct SerialDevice {
     HANDLE handle = INVALID_HANDLE_VALUE;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/dialog_template_bytes.h"
+#include "platform/win32/serial_errors.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_templates.h"
 

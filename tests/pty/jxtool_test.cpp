@@ -40,7 +40,9 @@ void writeAll(const std::filesystem::path& path, const Bytes& bytes) {
 
 class Jxtool : public PtyKeyerTest {
 protected:
-    int run(std::vector<std::string> args) { return runJxtool(args, (tempDir / "keyer.cfg").string()); }
+    int run(std::vector<std::string> args) {
+        return runJxtool(args, [this] { return (tempDir / "keyer.cfg").string(); });
+    }
     std::string file(const char* name) const { return (tempDir / name).string(); }
     Bytes keyerRecord() {
         return onKeyer([](KeyerSimulator& k) { return Bytes(k.record().begin(), k.record().end()); });
@@ -192,6 +194,36 @@ INSTANTIATE_TEST_SUITE_P(Faults, JxtoolReadFault,
                          ::testing::Values(ReadFault{"FullDisk", true, "Export Log File Failed."},
                                            ReadFault{"ReadOnlyFolder", false, "Can't open Settings file for write"}),
                          [](const ::testing::TestParamInfo<ReadFault>& i) { return i.param.name; });
+
+// The commands on files and the port list never look for the configuration
+// file; the commands that talk to the keyer without --port take its port.
+TEST_F(Jxtool, OnlyTheCommandsThatTalkToTheKeyerLookForTheConfigurationFile) {
+    writeAll(file("a.eep"), validRecord());
+    Bytes other = validRecord();
+    other[16 + 3] = 70;  // User 2's weight
+    writeAll(file("b.eep"), other);
+    writeAll(file("keyer.cfg"), {Port, 0, 0, 0});
+    int lookups = 0;
+    const auto locator = [&] { return ++lookups, file("keyer.cfg"); };
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(runJxtool({"show", file("a.eep"), "--json"}, locator), 0);
+    const std::string json = ::testing::internal::GetCapturedStdout();
+    writeAll(file("a.json"), Bytes(json.begin(), json.end()));
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"show", file("a.eep")}, {"diff", file("a.eep"), file("b.eep")}, {"set", file("b.eep"), "user1.weight=60"},
+             {"import", file("a.json"), file("c.eep")}, {"ports"}, {"--port", "7", "show", file("a.eep")}})
+        EXPECT_EQ(runJxtool(args, locator), 0) << args[0];
+    EXPECT_EQ(lookups, 0);
+
+    std::ranges::copy(validRecord(), keyer.record().begin());
+    serve();
+    EXPECT_EQ(runJxtool({"test"}, locator), 0);
+    EXPECT_EQ(runJxtool({"read", file("d.eep")}, locator), 0);
+    EXPECT_EQ(runJxtool({"--port", "7", "test"}, locator), 0);
+    EXPECT_EQ(lookups, 2);
+    EXPECT_EQ(readAll(file("d.eep")), validRecord());
+}
 
 TEST_F(Jxtool, BadUsageExitsWithTwo) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{

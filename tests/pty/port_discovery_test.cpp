@@ -245,7 +245,7 @@ TEST_F(PortDiscovery, TheDialogOpensNoDeviceAndOkRecordsTheAdaptersStableName) {
 TEST_F(PortDiscovery, JxtoolPortsPrintsTheDialogsEntries) {
     setPortDiscoveryRoot(root.string());
     ::testing::internal::CaptureStdout();
-    EXPECT_EQ(runJxtool({"ports"}, configPath), 0);
+    EXPECT_EQ(runJxtool({"ports"}, [this] { return configPath; }), 0);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "com1  /dev/ttyS0  serial\ncom2  /dev/ttyAMA0  uart-pl011\ncom11  /dev/ttyUSB0  FT232R USB UART\n"
               "com31  /dev/ttyACM0  CDC Keyer Port\n");

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -25,18 +26,11 @@
 #include "core/settings/record_fields.h"
 #include "core/settings/record_json.h"
 #include "core/settings/settings_file.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "platform/serial.h"
 #include "platform/threads.h"
 #include "resources/keyer_version.h"
-
-#if defined(_WIN32)
-#include <io.h>
-bool standardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
-#else
-#include <unistd.h>
-bool standardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
-#endif
 
 namespace {
 
@@ -323,17 +317,20 @@ struct Command {
     std::string_view name;
     std::size_t minArgs;
     std::size_t maxArgs;
+    bool talksToKeyer;  // only these look for the port the programs are set to
     int (*run)(const Options&, const std::vector<std::string>&);
 };
 constexpr Command commands[] = {
-    {"ports", 0, 0, commandPorts}, {"test", 0, 0, commandTest},     {"read", 1, 1, commandRead},
-    {"write", 1, 1, commandWrite}, {"show", 1, 2, commandShow},     {"diff", 2, 2, commandDiff},
-    {"set", 2, 1000, commandSet},  {"import", 2, 2, commandImport}, {"flash", 1, 3, commandFlash},
+    {"ports", 0, 0, false, commandPorts}, {"test", 0, 0, true, commandTest},
+    {"read", 1, 1, true, commandRead},    {"write", 1, 1, true, commandWrite},
+    {"show", 1, 2, false, commandShow},   {"diff", 2, 2, false, commandDiff},
+    {"set", 2, 1000, false, commandSet},  {"import", 2, 2, false, commandImport},
+    {"flash", 1, 3, true, commandFlash},
 };
 
 }  // namespace
 
-int runJxtool(const std::vector<std::string>& argv, const std::string& configFile) {
+int runJxtool(const std::vector<std::string>& argv, const std::function<std::string()>& configFileLocator) {
     Options options;
     std::size_t i = 0;
     std::string portArgument;
@@ -369,7 +366,8 @@ int runJxtool(const std::vector<std::string>& argv, const std::string& configFil
         return usageError("wrong number of arguments for " + name + " (jxtool " + name + " --help)");
 
     options.device = portArgument;
-    if (options.device.empty()) {
+    if (options.device.empty() && command->talksToKeyer) {
+        const std::string configFile = configFileLocator();
         const ConfiguredPort configured = readConfiguredPort(configFile, 1);
         if (configured.status == FileReadStatus::ReadFailed) return failed(configFile + ": Read file failed.");
         options.device = portDeviceName(configured.port);

@@ -1,6 +1,7 @@
 // jxtool's commands, apart from its program entry so tests can run them.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,9 +9,9 @@ struct Options {
     std::string device;  // the port as the serial device opens it: "COM3", "\\.\COM12", "/dev/ttyUSB0"
 };
 
-// Runs one command line (without the program name); the default port comes
-// from the configuration file the programs share.  Returns the exit status.
-int runJxtool(const std::vector<std::string>& argv, const std::string& configFile);
-
-// Whether progress may be drawn as a bar (standard error is a terminal).
-bool standardErrorIsTerminal();
+// Runs one command line (without the program name).  The default port comes
+// from the configuration file the programs share; configFileLocator gives its
+// path and is called only by a command that talks to the keyer without
+// --port, so the commands on files alone never touch it.  Returns the exit
+// status.
+int runJxtool(const std::vector<std::string>& argv, const std::function<std::string()>& configFileLocator);

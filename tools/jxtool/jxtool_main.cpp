@@ -24,7 +24,7 @@ std::string sharedConfigFile() {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = runJxtool(args, sharedConfigFile());
+    const int status = runJxtool(args, sharedConfigFile);
     std::fflush(stdout);
     return status;
 }

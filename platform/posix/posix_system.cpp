@@ -1,4 +1,4 @@
-// Files, threads and time of the Linux desktop program.
+// Files, threads and time of the Linux programs: the desktop program and jxtool.
 #include <sys/stat.h>
 #include <unistd.h>
 
