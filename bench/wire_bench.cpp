@@ -45,6 +45,7 @@
 #include "bench/x_map_watch.h"
 #include "core/firmware/firmware_image.h"
 #include "core/firmware/hex_file.h"
+#include "core/firmware/upload_checks.h"
 #include "core/firmware/upload_worker.h"
 #include "core/link/keyer_transfers.h"
 #include "core/link/transport.h"
