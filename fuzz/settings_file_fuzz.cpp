@@ -16,6 +16,7 @@
 
 #include "core/settings/keyer_settings.h"
 #include "core/settings/message_codec.h"
+#include "core/settings/message_memory.h"
 #include "core/settings/record_fields.h"
 #include "core/settings/record_json.h"
 #include "core/settings/settings_file.h"
