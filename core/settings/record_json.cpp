@@ -4,35 +4,125 @@
 #include <bit>
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "core/settings/record_fields.h"
 
 namespace {
 
+// One instantiation for both ways: ordered, so the export keeps its field order.
+using json = nlohmann::ordered_json;
+
 constexpr std::string_view FormatName = "keyer-settings-1";
 
-void appendJsonString(std::string& out, std::string_view text) {
-    out += '"';
-    for (unsigned char c : text) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20 || c >= 0x7F) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                    out += escaped;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
+constexpr std::string_view ObjectStart = "a JSON object must start with {";
+constexpr std::string_view NothingAfter = "nothing may follow the object";
+constexpr std::string_view ValueKinds = "a value must be a string, a whole number, true or false";
+
+// Our words for what the parser reports, found by its own words: first the
+// faults inside a string, then where in the object the parser stood.
+struct ParseFault {
+    std::string_view words;
+    std::string_view reason;
+};
+constexpr ParseFault parseFaults[] = {
+    {"missing closing quote", "a string was not closed"},
+    {"control character", "a control character inside a string"},
+    {"'\\u' must be followed by 4 hex digits", "\\u needs four hexadecimal digits"},
+    {"surrogate", "a character outside the keyer's set"},
+    {"forbidden character after backslash", "an unknown escape in a string"},
+    {"ill-formed UTF-8", "a byte that is not UTF-8 in a string"},
+    {"number overflow", ValueKinds},
+    {"while parsing object key", "a member name in double quotes was expected"},
+    {"while parsing object separator", "':' was expected after a member name"},
+    {"while parsing object", "',' or '}' was expected"},
+};
+
+std::string jsonString(const std::string& text) { return json(text).dump(-1, ' ', true, json::error_handler_t::replace); }
+
+// Takes the members of one flat object in order.  A value that opens an
+// object or array is refused as it opens, so nothing nested is ever parsed.
+class FlatObjectReader {
+public:
+    explicit FlatObjectReader(std::string_view text) : text_(text) {}
+
+    std::vector<FieldAssignment> members;
+    std::string error;
+
+    bool null() { return refuseValue(); }
+    bool boolean(bool value) { return take(value ? "true" : "false"); }
+    bool number_integer(json::number_integer_t value) { return take(std::to_string(value)); }
+    bool number_unsigned(json::number_unsigned_t value) { return take(std::to_string(value)); }
+    // A whole number beyond 64 bits keeps its digits: its field refuses it as too large.
+    bool number_float(json::number_float_t, const json::string_t& text) {
+        return text.find_first_not_of("-0123456789") == std::string::npos ? take(text) : refuseValue();
     }
-    out += '"';
-}
+    bool string(json::string_t& value) { return take(std::move(value)); }
+    bool binary(json::binary_t&) { return refuseValue(); }
+    bool start_object(std::size_t) {
+        if (place_ != Place::Before) return refuseValue();
+        place_ = Place::Inside;
+        return true;
+    }
+    bool key(json::string_t& name) {
+        members.push_back({name, {}});
+        if (!names_.insert(std::move(name)).second) return failAtMember("a member may appear only once");
+        return noNul(members.back().name);
+    }
+    bool end_object() {
+        place_ = Place::After;
+        return true;
+    }
+    bool start_array(std::size_t) { return refuseValue(); }
+    bool end_array() { return false; }
+
+    // The position is the last character the parser read: the one at fault
+    // in a string, else the end of the token it did not expect.
+    bool parse_error(std::size_t position, const std::string&, const json::exception& fault) {
+        if (place_ == Place::Before) return failAtStart();
+        std::string_view what = fault.what();
+        what = what.substr(0, what.find("; last read:"));  // what follows quotes the text
+        std::string_view reason = NothingAfter;
+        if (place_ == Place::Inside) {
+            const auto known = std::ranges::find_if(
+                parseFaults, [&](const ParseFault& f) { return what.find(f.words) != std::string_view::npos; });
+            reason = known != std::end(parseFaults) ? known->reason : ValueKinds;
+        }
+        return fail(std::string(reason) + " (at character " + std::to_string(position) + ")");
+    }
+
+private:
+    enum class Place { Before, Inside, After };
+
+    bool take(std::string value) {
+        if (place_ == Place::Before) return failAtStart();
+        members.back().value = std::move(value);
+        return noNul(members.back().value);
+    }
+    // \u0000 would cut the text short wherever it is shown.
+    bool noNul(const std::string& text) {
+        return text.find('\0') == std::string::npos || failAtMember("a string may not hold \\u0000");
+    }
+    bool refuseValue() { return place_ == Place::Before ? failAtStart() : failAtMember(ValueKinds); }
+    bool failAtStart() {
+        const std::size_t first = std::min(text_.find_first_not_of(" \t\n\r"), text_.size());
+        return fail(std::string(ObjectStart) + " (at character " + std::to_string(first + 1) + ")");
+    }
+    bool failAtMember(std::string_view why) {
+        return fail(std::string(why) + " (at member " + jsonString(members.back().name) + ")");
+    }
+    bool fail(std::string why) {
+        error = std::move(why);
+        return false;
+    }
+
+    std::string_view text_;
+    Place place_ = Place::Before;
+    std::set<std::string> names_;
+};
 
 std::string hexOf(std::span<const std::uint8_t> bytes) {
     std::string text;
@@ -51,121 +141,6 @@ int hexDigit(char c) {
     return -1;
 }
 
-// A reader for one flat object of string, number and true/false members.
-class FlatObjectReader {
-public:
-    explicit FlatObjectReader(std::string_view text) : text_(text) {}
-
-    bool read(std::vector<FieldAssignment>& members) {
-        skipSpace();
-        if (!take('{')) return fail("a JSON object must start with {");
-        skipSpace();
-        if (take('}')) return atEnd();
-        for (;;) {
-            FieldAssignment member;
-            skipSpace();
-            if (!readString(member.name)) return fail("a member name in double quotes was expected");
-            skipSpace();
-            if (!take(':')) return fail("':' was expected after a member name");
-            skipSpace();
-            if (!readValue(member.value)) return false;
-            members.push_back(std::move(member));
-            skipSpace();
-            if (take(',')) continue;
-            if (take('}')) return atEnd();
-            return fail("',' or '}' was expected");
-        }
-    }
-
-    std::string error() const { return error_ + " (at character " + std::to_string(errorAt_ + 1) + ")"; }
-
-private:
-    bool fail(std::string why) {
-        if (error_.empty()) {
-            error_ = std::move(why);
-            errorAt_ = at_;
-        }
-        return false;
-    }
-    bool atEnd() {
-        skipSpace();
-        return at_ == text_.size() || fail("nothing may follow the object");
-    }
-    void skipSpace() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
-            ++at_;
-    }
-    bool take(char c) {
-        if (at_ < text_.size() && text_[at_] == c) {
-            ++at_;
-            return true;
-        }
-        return false;
-    }
-    bool takeWord(std::string_view word) {
-        if (text_.substr(at_, word.size()) != word) return false;
-        at_ += word.size();
-        return true;
-    }
-
-    bool readValue(std::string& value) {
-        if (at_ < text_.size() && text_[at_] == '"') return readString(value) || fail("a string was not closed");
-        if (takeWord("true")) return value = "true", true;
-        if (takeWord("false")) return value = "false", true;
-        const std::size_t start = at_;
-        take('-');
-        while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') ++at_;
-        if (at_ == start || text_[at_ - 1] == '-') return fail("a value must be a string, a whole number, true or false");
-        value = std::string(text_.substr(start, at_ - start));
-        return true;
-    }
-
-    bool readString(std::string& out) {
-        if (!take('"')) return false;
-        out.clear();
-        while (at_ < text_.size()) {
-            const char c = text_[at_++];
-            if (c == '"') return true;
-            if (static_cast<unsigned char>(c) < 0x20) return fail("a control character inside a string");
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (at_ >= text_.size()) break;
-            const char e = text_[at_++];
-            switch (e) {
-                case '"': out += '"'; break;
-                case '\\': out += '\\'; break;
-                case '/': out += '/'; break;
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
-                case 'b': out += '\b'; break;
-                case 'f': out += '\f'; break;
-                case 'u': {
-                    unsigned code = 0;
-                    for (int k = 0; k < 4; ++k) {
-                        const int d = at_ < text_.size() ? hexDigit(text_[at_++]) : -1;
-                        if (d < 0) return fail("\\u needs four hexadecimal digits");
-                        code = code * 16 + static_cast<unsigned>(d);
-                    }
-                    // The record holds single bytes only: anything above is no keyer character.
-                    if (code > 0xFF) return fail("a character outside the keyer's set");
-                    out += static_cast<char>(code);
-                    break;
-                }
-                default: return fail("an unknown escape in a string");
-            }
-        }
-        return fail("a string was not closed");
-    }
-
-    std::string_view text_;
-    std::size_t at_ = 0;
-    std::string error_;
-    std::size_t errorAt_ = 0;
-};
-
 std::optional<KeyerSettings> recordFromHex(std::string_view hex) {
     if (hex.size() != RecordSize * 2) return std::nullopt;
     KeyerSettings record{};
@@ -182,24 +157,18 @@ std::optional<KeyerSettings> recordFromHex(std::string_view hex) {
 }  // namespace
 
 std::string recordToJson(const KeyerSettings& record) {
-    std::string out = "{\n  \"format\": ";
-    appendJsonString(out, FormatName);
-    out += ",\n  \"record\": ";
-    appendJsonString(out, hexOf(recordBytes(record)));
-    for (const RecordField& field : describeRecord(record)) {
-        out += ",\n  ";
-        appendJsonString(out, field.name);
-        out += ": ";
-        appendJsonString(out, field.value);
-    }
-    out += "\n}\n";
-    return out;
+    json object;
+    object["format"] = std::string(FormatName);
+    object["record"] = hexOf(recordBytes(record));
+    for (RecordField& field : describeRecord(record)) object[field.name] = std::move(field.value);
+    // Anything outside printable ASCII leaves as \u00xx; replacing instead of throwing covers a byte no UTF-8 holds.
+    return object.dump(2, ' ', true, json::error_handler_t::replace) + "\n";
 }
 
-JsonImportResult recordFromJson(std::string_view json, KeyerSettings& record) {
-    std::vector<FieldAssignment> members;
-    FlatObjectReader reader(json);
-    if (!reader.read(members)) return {false, reader.error()};
+JsonImportResult recordFromJson(std::string_view text, KeyerSettings& record) {
+    FlatObjectReader reader(text);
+    if (!json::sax_parse(text.begin(), text.end(), &reader)) return {false, reader.error};
+    std::vector<FieldAssignment>& members = reader.members;
 
     KeyerSettings base = std::bit_cast<KeyerSettings>(factoryRecord());
     std::vector<FieldAssignment> fields;

@@ -67,6 +67,29 @@ TEST(RecordJson, BadTextIsRefusedAndTheRecordKept) {
     }
 }
 
+TEST(RecordJson, WhatNoFlatObjectOfKeyerTextHoldsIsRefusedByName) {
+    using namespace std::string_literals;
+    const std::string deepArray(1'000'000, '['), deepObject(1'000'000, '{');
+    const std::pair<std::string, std::string> cases[] = {
+        {deepArray, "a JSON object must start with { (at character 1)"},
+        {"{\"msg1\": " + deepArray, "a value must be a string, a whole number, true or false (at member \"msg1\")"},
+        {"{\"msg1\": " + deepObject, "a value must be a string, a whole number, true or false (at member \"msg1\")"},
+        {"{\"msg1\": \"CQ\", \"msg1\": \"K\"}", "a member may appear only once (at member \"msg1\")"},
+        {"{\"msg1\": \"CQ\\u0000\"}", "a string may not hold \\u0000 (at member \"msg1\")"},
+        {"{\"CQ\\u0000\": \"1\"}", "a string may not hold \\u0000 (at member \"CQ\\u0000\")"},
+        {"{\"msg1\": \"CQ\0\"}"s, "a control character inside a string (at character 13)"},
+        {"{\"msg1\": \"CQ\xe9\"}", "a byte that is not UTF-8 in a string (at character 14)"},
+        {"{\"user1.weight\": 99999999999999999999}", "user1.weight takes a number"},
+        {"{\"user1.weight\": 1e999}", "a value must be a string, a whole number, true or false (at character 22)"},
+    };
+    const KeyerSettings before = randomRecord(11);
+    for (const auto& [text, message] : cases) {
+        KeyerSettings record = before;
+        EXPECT_EQ(recordFromJson(text, record).message, message) << text.substr(0, 40);
+        EXPECT_TRUE(sameBytes(record, before)) << text.substr(0, 40);
+    }
+}
+
 TEST(RecordFields, PotLimitsSetTogetherPassWhereOneByOneWouldNot) {
     KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());  // pot 5 to 35
     const FieldAssignment both[] = {{"user1.potMinWpm", "40"}, {"user1.potMaxWpm", "60"}};
