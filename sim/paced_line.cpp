@@ -72,7 +72,8 @@ void PacedKeyerLine::dropArrived(std::int64_t nowUs) {
     toHost_.erase(toHost_.begin(), toHost_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-void PacedKeyerLine::clear() {
+void PacedKeyerLine::clear(std::int64_t nowUs) {
+    advance(nowUs);
     toKeyer_.clear();
     toHost_.clear();
     keyer_.discardOutput();

@@ -34,8 +34,9 @@ public:
     std::size_t take(std::span<std::uint8_t> dest, std::int64_t nowUs);
     // Drops what has reached the host; bytes still crossing arrive later.
     void dropArrived(std::int64_t nowUs);
-    // Forgets everything on the line both ways (the port closed).
-    void clear();
+    // The port closed: what has crossed by nowUs reaches the keyer, and
+    // everything else on the line both ways is forgotten.
+    void clear(std::int64_t nowUs);
 
     // When the last byte the host wrote will have crossed.
     std::int64_t hostOutputDoneUs() const { return hostLineFreeUs_; }

@@ -315,7 +315,7 @@ var KeyerPage = (function () {
       control.el.setSelectionRange(0, 0);
       control.el.scrollTop = 0;
     } else if (control.kind === Kind.ComboBox) {
-      control.el.selectedIndex = Array.from(control.el.options).findIndex((option) => option.text === text);
+      control.el.selectedIndex = Array.from(control.el.options).findIndex((option) => option.value === text);
     } else if (control.textEl && control.textEl.textContent !== text) {
       control.textEl.textContent = text;
     }
@@ -326,7 +326,7 @@ var KeyerPage = (function () {
     if (control.kind === Kind.Edit) return control.el.value;
     if (control.kind === Kind.ComboBox) {
       const option = control.el.options[control.el.selectedIndex];
-      return option ? option.text : "";
+      return option ? option.value : "";
     }
     return control.textEl ? control.textEl.textContent : "";
   };
@@ -354,7 +354,8 @@ var KeyerPage = (function () {
     const control = controlOf(handle, id);
     if (!control) return;
     const selected = control.el.selectedIndex;
-    control.el.append(new Option(entry));
+    // The entry exactly as the program gave it (the list shows its spaces folded).
+    control.el.append(new Option(entry, entry));
     // An entry added is not chosen: the list keeps the selection it had.
     control.el.selectedIndex = selected;
   };

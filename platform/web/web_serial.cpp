@@ -152,7 +152,7 @@ SerialOpenStatus serialOpen(std::string_view deviceName, SerialDevice** device) 
         VirtualKeyer& keyer = virtualKeyer();
         if (keyer.held) return SerialOpenStatus::Busy;
         keyer.held = true;
-        keyer.line.clear();
+        keyer.line.clear(nowUs());
         keyer.line.setHostBaud(openedSettings().baudRate, nowUs());
         *device = new SerialDevice;
         (*device)->virtualKeyer = true;
@@ -242,6 +242,7 @@ bool serialDrain(SerialDevice* device, int waitMs) {
     if (device->virtualKeyer) {
         const double doneMs = static_cast<double>(virtualKeyer().line.hostOutputDoneUs()) / 1000.0;
         web::sleepUntil(std::min(doneMs, deadlineAfter(waitMs)));
+        virtualKeyer().line.arrived(nowUs());  // the keyer takes what has crossed
         return web::nowMs() >= doneMs;
     }
     const double lineFreeMs = device->lineFreeMs;
@@ -283,7 +284,7 @@ void serialClose(SerialDevice* device) {
     if (device->virtualKeyer) {
         VirtualKeyer& keyer = virtualKeyer();
         keyer.held = false;
-        keyer.line.clear();
+        keyer.line.clear(nowUs());
     } else {
         web::awaitPageOperation(page_serial_close(device->portIndex), deadlineAfter(CloseWaitMs));
     }
