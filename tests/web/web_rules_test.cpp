@@ -39,10 +39,12 @@ TEST(WebRules, EditsAndListsAreNamedByTheLabelBesideOrAboveThem) {
 }
 
 TEST(WebRules, EveryControlOfEveryDialogHasAName) {
-    for (const DialogTemplate& dialog : allDialogTemplates())
-        for (const ControlTemplate& control : dialog.controls)
-            if (control.kind != ControlKind::Static && control.kind != ControlKind::GroupBox)
-                EXPECT_FALSE(web::accessibleName(dialog, control).empty()) << dialog.id << ":" << control.id;
+    for (const DialogTemplate& dialog : allDialogTemplates()) {
+        for (const ControlTemplate& control : dialog.controls) {
+            if (control.kind == ControlKind::Static || control.kind == ControlKind::GroupBox) continue;
+            EXPECT_FALSE(web::accessibleName(dialog, control).empty()) << dialog.id << ":" << control.id;
+        }
+    }
 }
 
 TEST(WebRules, StatusLinesAreAnnouncedLabelsAreNot) {
