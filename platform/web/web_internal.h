@@ -11,9 +11,6 @@ std::string configurationPath();
 // Puts the stored configuration where configurationPath() finds it.
 void loadStoredConfiguration();
 
-// Learns which serial ports the browser has granted this page before.
-void startSerialPorts();
-
 // The result of one of the page's promises, awaited by the calling fiber:
 // 0 when it succeeded (or its own small result code), -1 when the wait ran
 // out first (the promise still runs).

@@ -1,5 +1,5 @@
 // The web page's program: the same start as the desktop programs, once the
-// page has put back the stored configuration and learned its serial ports.
+// page has put back the stored configuration.
 #include <emscripten.h>
 
 #include "dialogs/startup.h"
@@ -11,7 +11,6 @@ EM_JS(void, page_program_ended, (int exitCode), { KeyerPage.programEnded(exitCod
 
 int main() {
     web::loadStoredConfiguration();
-    web::startSerialPorts();
     const int exitCode = runProgram();
     page_program_ended(exitCode);
     return exitCode;

@@ -297,6 +297,7 @@ var KeyerPage = (function () {
     const dialog = dialogs.get(handle);
     dialog.layer.hidden = false;
     openLayer(dialog.layer, tabStops(dialog.client)[0]);
+    setTimeout(serial.prefetch, 0);
   };
 
   page.destroyDialog = function (handle) {
@@ -570,8 +571,16 @@ var KeyerPage = (function () {
     requestedIndex: -1,
   };
   const hex4 = (n) => n.toString(16).padStart(4, "0");
-  serial.refresh = () => page.startOperation(async () => {
-    const granted = await navigator.serial.getPorts();
+  // The browser takes a while to list its ports the first time: asked once
+  // the main window shows, awaited only when the program first needs a port
+  // other than the virtual keyer.
+  let grantedAtStart = null;
+  serial.prefetch = () => {
+    if (!grantedAtStart) grantedAtStart = serial.supported ? navigator.serial.getPorts().catch(() => []) : Promise.resolve([]);
+    return grantedAtStart;
+  };
+  serial.refresh = (fresh) => page.startOperation(async () => {
+    const granted = await (fresh ? navigator.serial.getPorts() : serial.prefetch());
     serial.ports = serial.ports.filter((port) => granted.includes(port));
     for (const port of granted) if (!serial.ports.includes(port)) serial.ports.push(port);
     return 0;

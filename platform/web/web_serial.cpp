@@ -34,7 +34,7 @@ constexpr int CloseWaitMs = 3000;
 enum PageOpen : int { PageOpened = 0, PageNotFound = 1, PageDenied = 2, PageBusy = 3 };
 
 EM_JS(int, page_serial_supported, (), { return KeyerPage.serial.supported ? 1 : 0; });
-EM_JS(int, page_serial_refresh, (), { return KeyerPage.serial.refresh(); });
+EM_JS(int, page_serial_refresh, (int fresh), { return KeyerPage.serial.refresh(fresh !== 0); });
 EM_JS(int, page_serial_count, (), { return KeyerPage.serial.ports.length; });
 EM_JS(char*, page_serial_description, (int index), {
     return KeyerPage.cString(KeyerPage.serial.describe(index));
@@ -103,14 +103,21 @@ std::int64_t nowUs() { return static_cast<std::int64_t>(web::nowMs() * 1000.0); 
 
 // Which granted port (its index in the page's list) each COM number reaches.
 std::map<int, int> grantedPorts;
+bool grantedPortsKnown = false;
 
-void numberGrantedPorts() {
+// Asks the browser which ports it has granted this page: the list it gave at
+// the page's start, or (fresh) the list as it is now.
+void learnGrantedPorts(bool fresh) {
+    if (page_serial_supported())
+        web::awaitPageOperation(page_serial_refresh(fresh ? 1 : 0), web::nowMs() + RefreshWaitMs);
     grantedPorts.clear();
     const int count = page_serial_count();
     for (int index = 0; index < count; ++index) grantedPorts[FirstGrantedPort + index] = index;
+    grantedPortsKnown = true;
 }
 
 int grantedIndexOf(int comNumber) {
+    if (!grantedPortsKnown) learnGrantedPorts(false);
     const auto it = grantedPorts.find(comNumber);
     return it == grantedPorts.end() ? -1 : it->second;
 }
@@ -135,15 +142,6 @@ struct SerialDevice {
     bool dtrRaised = false;
     double lineFreeMs = 0;  // when the bytes written so far will have left the line
 };
-
-namespace web {
-
-void startSerialPorts() {
-    if (page_serial_supported()) awaitPageOperation(page_serial_refresh(), deadlineAfter(RefreshWaitMs));
-    numberGrantedPorts();
-}
-
-}  // namespace web
 
 SerialOpenStatus serialOpen(std::string_view deviceName, SerialDevice** device) {
     *device = nullptr;
@@ -301,7 +299,7 @@ std::string serialDevicePath(std::string_view) { return {}; }
 
 bool serialListPorts(std::vector<SerialPortEntry>& ports) {
     ports.clear();
-    web::startSerialPorts();
+    learnGrantedPorts(true);
     SerialPortEntry keyer;
     keyer.comNumber = VirtualKeyerPort;
     keyer.description = "virtual keyer (in this page)";
