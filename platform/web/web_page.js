@@ -27,7 +27,10 @@ var KeyerPage = (function () {
     return new Promise((resolve) => {
       let timer = null;
       wake = () => { if (timer !== null) clearTimeout(timer); resolve(); };
-      if (timeoutMs >= 0) timer = setTimeout(() => { wake = null; resolve(); }, timeoutMs);
+      // Rounded up: a timer cut down to whole milliseconds would wake just
+      // before the deadline, and the wait after it pays the browser's 4 ms
+      // floor for nested timers.
+      if (timeoutMs >= 0) timer = setTimeout(() => { wake = null; resolve(); }, Math.ceil(timeoutMs));
     });
   };
 
