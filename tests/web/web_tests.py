@@ -89,7 +89,7 @@ class VirtualKeyerPage(unittest.TestCase):
         b.click(TEST)
         b.wait_for_text(OPERATION_STATUS, ">JX OK")
         self.assertEqual(b.text(IC_LABEL), "JX IC: PIKE")
-        self.assertEqual(b.text(4070), "5.04 Volts")
+        b.wait_for_text(4070, "5.04 Volts")  # the readings follow the status
         seen = set()
         b.click(READ)
         b.wait_for(lambda: seen.add(b.text(OPERATION_STATUS)) or ">Done" in seen, what="Read")
@@ -176,7 +176,7 @@ class WebSerialThroughStandInPort(unittest.TestCase):
                 b.wait_for_text(COM_LABEL, "com:2")
                 b.click(TEST)
                 b.wait_for_text(OPERATION_STATUS, ">JX OK")
-                self.assertEqual(b.text(4060), "PotValue: 7")  # keyer-sim's, not the virtual keyer's
+                b.wait_for_text(4060, "PotValue: 7")  # keyer-sim's, not the virtual keyer's
                 self.assertIn("dtr=true&rts=false", keyer.signals)
                 b.click(READ)
                 b.wait_for_text(OPERATION_STATUS, ">Done")
