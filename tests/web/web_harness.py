@@ -32,10 +32,12 @@ class KeyerOnPty:
         self.device = self.process.stdout.readline().strip()
         self.fd = None
         self.signals = []
+        self.opens = 0
 
     def open(self, baud):
         if self.fd is not None:
             return False
+        self.opens += 1
         self.fd = os.open(self.device, os.O_RDWR | os.O_NOCTTY | os.O_NONBLOCK)
         tty.setraw(self.fd)
         attributes = termios.tcgetattr(self.fd)

@@ -169,7 +169,9 @@ class WebSerialThroughStandInPort(unittest.TestCase):
                 b.wait_for(lambda: b.dialog_open(1002), what="the port dialog")
                 entries = b.driver.execute_script(
                     "return Array.from(arguments[0].options, o => o.value)", b.control(PORT_LIST, 1002))
-                self.assertEqual(entries[:2], ["com1  virtual keyer (in this page)", "com2  USB serial port 0403:6001"])
+                # The virtual keyer, the port granted before, and one to ask the browser for.
+                self.assertEqual(entries, ["com1  virtual keyer (in this page)", "com2  USB serial port 0403:6001",
+                                           "com3  another port: the browser asks which"])
                 b.driver.execute_script("arguments[0].selectedIndex = 1; arguments[0].dispatchEvent(new Event('change'))",
                                         b.control(PORT_LIST, 1002))
                 b.click(PORT_OK, 1002)
@@ -181,6 +183,17 @@ class WebSerialThroughStandInPort(unittest.TestCase):
                 b.click(READ)
                 b.wait_for_text(OPERATION_STATUS, ">Done")
                 self.assertEqual(b.text(WEIGHT), "50")
+                # The last entry: OK asks the browser's picker, whose port becomes com3.
+                b.click(SET_COM_PORT)
+                b.wait_for(lambda: b.dialog_open(1002), what="the port dialog")
+                b.driver.execute_script("arguments[0].selectedIndex = 2; arguments[0].dispatchEvent(new Event('change'))",
+                                        b.control(PORT_LIST, 1002))
+                b.click(PORT_OK, 1002)
+                b.wait_for_text(COM_LABEL, "com:3")
+                opens = keyer.opens
+                b.click(TEST)
+                b.wait_for(lambda: keyer.opens > opens, what="the port opened again")
+                b.wait_for_text(4060, "PotValue: 7")
         finally:
             server.stop()
             keyer.stop()
