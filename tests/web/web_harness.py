@@ -19,7 +19,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 
 CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                  "--disable-background-networking", "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
                   "--window-size=1100,900"]
 SPEEDS = {1200: termios.B1200, 9600: termios.B9600}
 
