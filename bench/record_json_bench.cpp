@@ -12,7 +12,7 @@
 namespace {
 
 KeyerSettings fullRecord() {
-    auto record = std::bit_cast<KeyerSettings>(factoryRecord());
+    auto record = bitCast<KeyerSettings>(factoryRecord());
     MessageTexts texts;
     for (std::size_t slot = 0; slot < texts.size(); ++slot)
         texts[slot] = std::string(slot < 13 ? 17 : 241 - 13 * 17, static_cast<char>('A' + slot));

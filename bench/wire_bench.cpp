@@ -231,7 +231,7 @@ double timeRead(const std::string& device) {
 }
 
 double timeWrite(const std::string& device) {
-    const KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());
+    const KeyerSettings record = bitCast<KeyerSettings>(factoryRecord());
     const auto start = Clock::now();
     const LinkCheck check = reconnectAndCheckLink(benchLink, device);
     if (check.code < 0) fail("Write: " + check.status);

@@ -8,6 +8,8 @@
 constexpr std::string_view operatingSystemName() {
 #if defined(_WIN32)
     return "MS Windows";
+#elif defined(__EMSCRIPTEN__)
+    return "a web browser";
 #elif defined(__linux__)
     return "Linux";
 #elif defined(__APPLE__)
@@ -18,11 +20,13 @@ constexpr std::string_view operatingSystemName() {
 }
 
 // Where this build puts the operator's guide: beside the program in the
-// Windows ZIP; in the system's documentation folder, where the Linux
-// package installs it, elsewhere.
+// Windows ZIP and the web page; in the system's documentation folder,
+// where the Linux package installs it, elsewhere.
 constexpr std::string_view operatingGuideLocation() {
 #if defined(_WIN32)
     return "docs\\operating-guide.md beside the program";
+#elif defined(__EMSCRIPTEN__)
+    return "operating-guide.md beside this page";
 #else
     return "/usr/share/doc/keyer-tools/operating-guide.md";
 #endif

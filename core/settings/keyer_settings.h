@@ -4,9 +4,9 @@
 #pragma once
 
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 
 #include "core/settings/message_codec.h"
 
@@ -77,13 +77,20 @@ inline constexpr UserSettings DefaultUserSettings{0x00, 15, 78, 50, 0, 0, 5, 30,
 // serial number 1.
 inline constexpr UserExtension DefaultUserExtension{0x00, 0x00, 0x00, 10, 0x00, 0x00};
 
+// std::bit_cast, which the web build's standard library does not have yet.
+template <class To, class From>
+constexpr To bitCast(const From& from) noexcept {
+    static_assert(sizeof(To) == sizeof(From) && std::is_trivially_copyable_v<To> && std::is_trivially_copyable_v<From>);
+    return __builtin_bit_cast(To, from);
+}
+
 // The record of a keyer fresh from the factory: both user sets and both
 // extension blocks at their defaults, and an empty message memory (every
 // slot empty, the end pointer at the first text byte, the text area 0).
 constexpr std::array<std::uint8_t, RecordSize> factoryRecord() {
     KeyerSettings record{DefaultUserSettings, DefaultUserSettings, {}, DefaultUserExtension, DefaultUserExtension};
     record.messageArea[MessageEndOffset] = static_cast<std::uint8_t>(MessageTextOffset);
-    return std::bit_cast<std::array<std::uint8_t, RecordSize>>(record);
+    return bitCast<std::array<std::uint8_t, RecordSize>>(record);
 }
 
 // Writes the default values into both user sets and both extension blocks;

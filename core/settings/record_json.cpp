@@ -1,7 +1,6 @@
 #include "core/settings/record_json.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -87,8 +86,8 @@ public:
         what = what.substr(0, what.find("; last read:"));  // what follows quotes the text
         std::string_view reason = NothingAfter;
         if (place_ == Place::Inside) {
-            const auto known = std::ranges::find_if(
-                parseFaults, [&](const ParseFault& f) { return what.find(f.words) != std::string_view::npos; });
+            const auto known = std::find_if(
+                std::begin(parseFaults), std::end(parseFaults), [&](const ParseFault& f) { return what.find(f.words) != std::string_view::npos; });
             reason = known != std::end(parseFaults) ? known->reason : ValueKinds;
         }
         return fail(std::string(reason) + " (at character " + std::to_string(position) + ")");
@@ -170,7 +169,7 @@ JsonImportResult recordFromJson(std::string_view text, KeyerSettings& record) {
     if (!json::sax_parse(text.begin(), text.end(), &reader)) return {false, reader.error};
     std::vector<FieldAssignment>& members = reader.members;
 
-    KeyerSettings base = std::bit_cast<KeyerSettings>(factoryRecord());
+    KeyerSettings base = bitCast<KeyerSettings>(factoryRecord());
     std::vector<FieldAssignment> fields;
     for (FieldAssignment& member : members) {
         if (member.name == "format") {
@@ -189,7 +188,8 @@ JsonImportResult recordFromJson(std::string_view text, KeyerSettings& record) {
     const std::vector<RecordField> shown = describeRecord(base);
     std::vector<FieldAssignment> changes;
     for (FieldAssignment& field : fields) {
-        const auto known = std::ranges::find(shown, field.name, &RecordField::name);
+        const auto known = std::find_if(shown.begin(), shown.end(),
+                                        [&](const RecordField& f) { return f.name == field.name; });
         if (known != shown.end() && known->value == field.value) continue;
         changes.push_back(std::move(field));
     }

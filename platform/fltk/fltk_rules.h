@@ -11,37 +11,25 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/dialog_layout.h"
 #include "platform/edit_rules.h"
 #include "platform/file_dialog.h"
 #include "resources/dialog_templates.h"
 
 namespace fltk_backend {
 
-// The dialog font's average character width and height in pixels: one
-// horizontal dialog unit is a quarter of the first, one vertical unit an
-// eighth of the second.
-struct DialogBaseUnits {
-    int charWidth = 6;
-    int charHeight = 13;
-};
+// Dialog units and line breaks are the same for every backend that draws
+// the templates itself.
+using ::averageCharWidth;
+using ::comboFieldHeight;
+using ::dialogToPixels;
+using ::DialogBaseUnits;
+using ::fromWidgetText;
+using ::mulDiv;
+using ::PixelRect;
+using ::programLength;
+using ::toWidgetText;
 
-struct PixelRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
-
-// value * numerator / denominator rounded half away from zero, as the
-// system's dialog manager scales dialog units.
-int mulDiv(int value, int numerator, int denominator);
-// The average width of the 52 letters A-Z a-z, from the width of all of them
-// together, rounded as the dialog manager does.
-int averageCharWidth(int widthOfAllLetters);
-PixelRect dialogToPixels(const DialogRect& rect, DialogBaseUnits units);
-// A drop-down list's template height is that of its open list; closed it is
-// one line of text in a frame.
-int comboFieldHeight(DialogBaseUnits units, int openListHeight);
 // Pixel size of a font of the given points on a screen of dpi dots per inch;
 // an implausible dpi counts as 96.
 int fontPixels(int points, float dpi);
@@ -66,14 +54,6 @@ unsigned labelAlignFor(ControlKind kind, std::uint32_t styles);
 std::string labelText(std::string_view text);
 // Menu entries also underline the letter after '&', so that is doubled too.
 std::string menuLabelText(std::string_view text);
-
-// Multi-line edits hold line breaks as "\r\n" for the program and as "\n" in
-// the widget.
-std::string toWidgetText(std::string_view text, bool multiLine);
-// The program's view of a widget's text, at most maxChars bytes.
-std::string fromWidgetText(std::string_view widgetText, bool multiLine, std::size_t maxChars);
-// Length of a widget's text as the program counts it: a line break is two.
-std::size_t programLength(std::string_view widgetText);
 
 // The edits' own rules for typed and inserted text are platform/edit_rules.h;
 // the widget holds their result in its own form (toWidgetText).

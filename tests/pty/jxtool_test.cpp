@@ -49,7 +49,7 @@ protected:
     }
     // A record the capture passes, with every byte of the message area in use.
     static Bytes validRecord() {
-        auto record = std::bit_cast<KeyerSettings>(factoryRecord());
+        auto record = bitCast<KeyerSettings>(factoryRecord());
         record.user1.weight = 62;
         record.user2Ext.sidetoneVolume = 3;
         for (std::size_t i = 15; i < MessageAreaSize; ++i) record.messageArea[i] = static_cast<std::uint8_t>(i);

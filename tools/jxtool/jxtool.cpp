@@ -109,7 +109,7 @@ void printLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(t
 // A settings file as the commands take it: its bytes over a factory-fresh
 // record, so a short file keeps the defaults beyond its end.
 bool loadFile(const std::string& path, KeyerSettings& record) {
-    record = std::bit_cast<KeyerSettings>(factoryRecord());
+    record = bitCast<KeyerSettings>(factoryRecord());
     const SettingsFileResult result = loadSettingsFrom(path, record);
     if (!result.ok) {
         failed(path + ": " + std::string(result.message));
@@ -170,7 +170,7 @@ int commandRead(const Options& options, const std::vector<std::string>& args) {
     KeyerLink link;
     if (!linkChecked(link, options)) return closePort(link), ExitFailed;
     printLine(ReadingText);
-    KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());
+    KeyerSettings record = bitCast<KeyerSettings>(factoryRecord());
     const TransferResult result = readRecordFromKeyer(link, record);
     closePort(link);
     printLine(result.status);
