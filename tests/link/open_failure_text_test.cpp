@@ -127,10 +127,7 @@ TEST(DoctorVerdicts, LatencyFromTheModeAndTheTimer) {
     EXPECT_EQ(doctorLine(latencyCheck(port, LowLatencyState::Refused)),
               "warn  latency: the driver refused low-latency mode and holds each reply up to 16 ms; echo 1 | sudo tee "
               "/sys/class/tty/ttyUSB0/device/latency_timer");
-    EXPECT_EQ(doctorLine(latencyCheck(port, LowLatencyState::NotAsked)),
-              "ok    latency: latency timer 16 ms (the port is asked for low-latency mode as it opens)");
     port.latencyTimerMs = 1;
-    EXPECT_EQ(doctorLine(latencyCheck(port, LowLatencyState::On)), "ok    latency: low-latency mode on, latency timer 1 ms");
     EXPECT_EQ(doctorLine(latencyCheck(port, LowLatencyState::Refused)), "ok    latency: low-latency mode refused, but the latency timer is 1 ms");
     port.latencyTimerMs = -1;
     EXPECT_EQ(doctorLine(latencyCheck(port, LowLatencyState::NotSupported)), "ok    latency: the device has no latency timer");
