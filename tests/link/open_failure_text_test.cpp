@@ -6,6 +6,9 @@
 
 #include "core/link/open_failure_text.h"
 #include "core/link/port_doctor.h"
+#include "platform/headless/headless.h"
+#include "sim/keyer_simulator.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -131,6 +134,36 @@ TEST(DoctorVerdicts, LatencyFromTheModeAndTheTimer) {
     EXPECT_EQ(doctorLine(latencyCheck(port, LowLatencyState::Refused)), "ok    latency: low-latency mode refused, but the latency timer is 1 ms");
     port.latencyTimerMs = -1;
     EXPECT_EQ(doctorLine(latencyCheck(port, LowLatencyState::NotSupported)), "ok    latency: the device has no latency timer");
+}
+
+class Doctor : public ProgramTest {
+protected:
+    std::vector<std::string> verdicts(std::string_view deviceName) {
+        KeyerLink link;
+        std::vector<std::string> lines;
+        for (const DoctorCheck& check : checkPortHealth(link, deviceName))
+            lines.push_back(doctorLine(check).substr(0, 6) + check.text.substr(0, check.text.find(':')));
+        EXPECT_FALSE(link.portOpen);
+        return lines;
+    }
+    KeyerSimulator keyer;
+};
+
+TEST_F(Doctor, ChecksWhatTheSystemHasFactsForWithTheKeyerLast) {
+    headless::attachKeyer(3, keyer);
+    EXPECT_EQ(verdicts("COM3"), (std::vector<std::string>{"ok    port", "ok    keyer"}));
+
+    PortFacts port = device("/dev/ttyUSB0");
+    port.mayOpen = true;
+    port.latencyTimerMs = 16;
+    headless::setPortFacts("COM3", port);
+    SystemFacts system;
+    system.servicesChecked = true;
+    system.modemManagerIds = {812};
+    headless::setSystemFacts(system);
+    headless::setLastOpenLowLatency(LowLatencyState::Refused);
+    EXPECT_EQ(verdicts("COM3"), (std::vector<std::string>{"ok    port", "ok    access", "ok    holders", "warn  ModemManager",
+                                                          "ok    brltty", "warn  latency", "ok    keyer"}));
 }
 
 }  // namespace
