@@ -49,6 +49,7 @@
 #include "core/firmware/upload_worker.h"
 #include "core/link/keyer_transfers.h"
 #include "core/link/transport.h"
+#include "core/link/wire_trace.h"
 #include "core/settings/keyer_settings.h"
 #include "dialogs/com_port_dialog.h"
 #include "platform/posix/serial_latency.h"
@@ -490,7 +491,7 @@ int main(int argc, char** argv) {
 
     // Test, Read and Write against one keyer, paced and then answering at once.
     {
-        Figures test[2], read[2], write[2];
+        Figures test[2], read[2], tracedRead[2], write[2];
         for (const bool paced : {true, false}) {
             KeyerSimProcess keyer;
             const std::string device = startKeyer(keyer, {}, paced);
@@ -499,10 +500,17 @@ int main(int argc, char** argv) {
             for (int i = 0; i < options.runs; ++i) test[k].runs.push_back(timeTest(device));
             if (paced) lowLatencyLine = lowLatencyText(lastLowLatency());
             for (int i = 0; i < options.runs; ++i) read[k].runs.push_back(timeRead(device));
+            // The same Read with the link writing its wire trace into a file.
+            const std::unique_ptr<WireTrace> trace = startWireTraceFile((work / "wire.log").string(), "bench", {});
+            if (!trace) fail("cannot write the wire trace");
+            benchLink.trace = trace.get();
+            for (int i = 0; i < options.runs; ++i) tracedRead[k].runs.push_back(timeRead(device));
+            benchLink.trace = nullptr;
             for (int i = 0; i < options.runs; ++i) write[k].runs.push_back(timeWrite(device));
         }
         table.addExchange("Test", test[0], test[1], OpenPauseMs, testFloor, testFloor);
         table.addExchange("Read", read[0], read[1], OpenPauseMs, readFloor, readFloor);
+        table.addExchange("Read with a wire trace", tracedRead[0], tracedRead[1], OpenPauseMs, readFloor, readFloor);
         table.addExchange("Write", write[0], write[1], OpenPauseMs + WriteSettleMs, writeFloorHere, writeFloorLine);
     }
 

@@ -1,5 +1,6 @@
-// Files: the program's own path, reading a file into a buffer, and replacing
-// a file whole.  Small on purpose: the logic never holds a file open.
+// Files: the program's own path, reading a file into a buffer, replacing a
+// file whole, and a file written line by line.  Small on purpose: the logic
+// never holds a file open, except the line file a wire trace writes into.
 #pragma once
 
 #include <cstddef>
@@ -41,3 +42,12 @@ enum class FileWriteStatus {
 // beside it, are flushed to the disk, and only then take the old file's
 // place.  A failure at any step leaves any previous file byte for byte.
 FileWriteStatus replaceFile(std::string_view path, std::span<const std::uint8_t> bytes);
+
+// A text file written a line at a time (a wire trace): each line goes to the
+// system as it is written, so the lines before a crash are kept.
+// openLineFile creates the file or empties it; null when it cannot.
+struct LineFile;
+LineFile* openLineFile(std::string_view path);
+// Writes the line and a line end; false when they were not all written.
+bool writeFileLine(LineFile* file, std::string_view line);
+void closeLineFile(LineFile* file);

@@ -12,6 +12,8 @@
 
 #include "platform/serial.h"
 
+struct WireTrace;
+
 // Results of openPort.
 enum PortOpenResult : int {
     PortOpened = 0,
@@ -53,6 +55,9 @@ struct KeyerLink {
     SerialTimeouts timeouts;
     // Written since the port opened or last drained: what may still be queued.
     std::size_t bytesSinceDrain = 0;
+    // Where the link writes what it does on the wire; none: nowhere.  Kept
+    // across opens and closes: whoever set it owns it.
+    WireTrace* trace = nullptr;
 };
 
 inline constexpr std::uint32_t KeyerBaudRate = 1200;
@@ -84,3 +89,6 @@ bool drainOutput(KeyerLink& link);
 int drainWaitMs(std::size_t byteCount, std::uint32_t baudRate);
 // Changes the speed of the open port, every other line setting kept.
 bool setBaudRate(KeyerLink& link, std::uint32_t baudRate);
+
+// "not found", "access denied", ...: an open failure in a few words.
+std::string_view openFailureName(OpenFailure failure);

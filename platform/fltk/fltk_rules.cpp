@@ -163,11 +163,21 @@ bool usableAsInitialName(std::string_view name) {
 CommandLineAnswer answerCommandLine(const std::vector<std::string_view>& args, std::string_view version) {
     CommandLineAnswer answer;
     bool help = false, showVersion = false;
-    for (std::string_view arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
         if (arg == "--help" || arg == "-h") {
             help = true;
         } else if (arg == "--version") {
             showVersion = true;
+        } else if (arg == "--trace" && i + 1 < args.size()) {
+            answer.tracePath = args[++i];
+        } else if (arg.starts_with("--trace=") && arg.size() > 8) {
+            answer.tracePath = arg.substr(8);
+        } else if (arg == "--trace" || arg == "--trace=") {
+            answer.runProgram = false;
+            answer.exitCode = 2;
+            answer.err = "keyer-tools: --trace needs a file\nTry 'keyer-tools --help'.\n";
+            return answer;
         } else {
             answer.runProgram = false;
             answer.exitCode = 2;
@@ -179,13 +189,15 @@ CommandLineAnswer answerCommandLine(const std::vector<std::string_view>& args, s
     if (help) {
         answer.runProgram = false;
         answer.out = std::string(
-                         "usage: keyer-tools [--help | --version]\n"
+                         "usage: keyer-tools [--trace FILE] [--help | --version]\n"
                          "Configures the keyer over a serial line in one window: read, edit and write its\n"
                          "settings and messages, settings files, RTTY setup, firmware updates.\n"
-                         "Without options it opens that window (it needs an X display).\n"
+                         "Without --help or --version it opens that window (it needs an X display).\n"
                          "\n"
-                         "  --help      show this text and exit\n"
-                         "  --version   show the program's version and exit\n"
+                         "  --trace FILE  write every byte on the wire, with the opens, closes, speed\n"
+                         "                changes, purges, drains and time-outs, to FILE\n"
+                         "  --help        show this text and exit\n"
+                         "  --version     show the program's version and exit\n"
                          "\n"
                          "COMn is $XDG_CONFIG_HOME/keyer-tools/ports/comN (a link to any device) when it\n"
                          "exists, else COM1-10 /dev/ttyS0-9, COM11-30 /dev/ttyUSB0-19, COM31-50\n"

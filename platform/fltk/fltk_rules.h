@@ -83,14 +83,15 @@ bool usableAsInitialName(std::string_view name);
 // The folder part of a path ("/" for a file at the root, empty for a bare name).
 std::string folderOf(const std::string& path);
 
-// The command line of the Linux program, which takes no arguments but
-// answers --help and --version (before any display is opened).  runProgram
-// false: print out and err and end with exitCode (2 for anything unknown).
+// The command line of the Linux program: --trace FILE, and --help and
+// --version, answered before any display is opened.  runProgram false:
+// print out and err and end with exitCode (2 for anything unknown).
 struct CommandLineAnswer {
     bool runProgram = true;
     int exitCode = 0;
     std::string out;
     std::string err;
+    std::string tracePath;  // --trace: where the keyer link writes what it does on the wire
 };
 CommandLineAnswer answerCommandLine(const std::vector<std::string_view>& args, std::string_view version);
 

@@ -18,6 +18,7 @@
 
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
+#include "platform/port_diagnosis.h"
 #include "platform/serial.h"
 #include "resources/dialog_templates.h"
 
@@ -156,6 +157,13 @@ void realTimeWorkerSleeps(bool on);
 void setPortProbe(int comNumber, SerialOpenStatus status);
 // Device names probed so far, in order ("COM3", "\\.\COM12").
 const std::vector<std::string>& probedPorts();
+
+// What the port diagnosis (platform/port_diagnosis.h) reports, until reset:
+// the facts of the port a device name opens (otherwise only whether it
+// exists, from the probe), of the system, and of the last open's low-latency mode.
+void setPortFacts(std::string_view deviceName, const PortFacts& facts);
+void setSystemFacts(const SystemFacts& facts);
+void setLastOpenLowLatency(LowLatencyState state);
 
 // --- Serial ports (platform_headless_serial) -------------------------------
 // A port COMn that opens under "COMn" and "\\.\COMn".  Each holds one open

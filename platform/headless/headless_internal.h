@@ -8,6 +8,7 @@ void resetDialogs();
 void resetFiles();
 void resetThreads();
 void resetPortProbes();  // called by resetSerialPorts
+void resetPortDiagnosis();  // likewise
 void advanceClockWithoutTimers(int milliseconds);
 bool onDialogThread();
 // Set by the serial ports (platform_headless_serial) when they are linked in;

@@ -83,6 +83,7 @@ void resetPorts() {
     ports.clear();
     openNames.clear();
     headless_internal::resetPortProbes();
+    headless_internal::resetPortDiagnosis();
 }
 
 [[maybe_unused]] const bool registered = [] {

@@ -75,3 +75,27 @@ FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uin
     }
     return FileWriteStatus::Ok;
 }
+
+// The line file of files.h, for every POSIX backend: stdio's buffer, flushed
+// after each line, so a line costs one write.
+struct LineFile {
+    std::FILE* stream = nullptr;
+};
+
+LineFile* openLineFile(std::string_view path) {
+    std::FILE* stream = std::fopen(std::string(path).c_str(), "we");
+    return stream ? new LineFile{stream} : nullptr;
+}
+
+bool writeFileLine(LineFile* file, std::string_view line) {
+    if (!file) return false;
+    const bool written = std::fwrite(line.data(), 1, line.size(), file->stream) == line.size() &&
+                         std::fputc('\n', file->stream) != EOF;
+    return std::fflush(file->stream) == 0 && written;
+}
+
+void closeLineFile(LineFile* file) {
+    if (!file) return;
+    std::fclose(file->stream);
+    delete file;
+}

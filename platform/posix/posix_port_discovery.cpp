@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <optional>
@@ -319,6 +320,32 @@ bool discoverPorts(const PortDiscoverySource& source, std::vector<SerialPortEntr
 
 namespace {
 PortDiscoverySource listingSource;
+}
+
+const std::string& portDiscoveryRoot() { return listingSource.root; }
+
+bool portMayBeOpened(const std::string& path) {
+    return listingSource.mayOpen ? listingSource.mayOpen(path) : ::access(path.c_str(), R_OK | W_OK) == 0;
+}
+
+std::string pathUnderRoot(const std::string& root, const std::string& path) { return underRoot(root, path); }
+
+std::string resolvePathUnderRoot(const std::string& root, const std::string& path) {
+    return resolveUnder(root, path).value_or(std::string());
+}
+
+bool usbIdsOfTty(const std::string& root, const std::string& ttyName, std::uint16_t& vendor, std::uint16_t& product) {
+    const auto device = resolveUnder(root, "/sys/class/tty/" + ttyName + "/device");
+    if (!device) return false;
+    for (std::string dir = *device; dir.starts_with("/sys/devices/"); dir = parentOf(dir)) {
+        const std::string vendorText = readAttribute(underRoot(root, dir + "/idVendor"));
+        if (vendorText.empty()) continue;
+        const std::string productText = readAttribute(underRoot(root, dir + "/idProduct"));
+        vendor = static_cast<std::uint16_t>(std::strtoul(vendorText.c_str(), nullptr, 16));
+        product = static_cast<std::uint16_t>(std::strtoul(productText.c_str(), nullptr, 16));
+        return true;
+    }
+    return false;
 }
 
 void setPortDiscoveryRoot(std::string root, std::function<bool(const std::string&)> mayOpen) {

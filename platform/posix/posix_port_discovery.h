@@ -20,6 +20,7 @@
 // vanishes while the list is built is left out.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -40,6 +41,18 @@ bool discoverPorts(const PortDiscoverySource& source, std::vector<SerialPortEntr
 // Where serialListPorts looks: "/" and access(2) unless a test points it at a
 // fake tree (the override folder is always portOverrideFolder()).
 void setPortDiscoveryRoot(std::string root, std::function<bool(const std::string&)> mayOpen = {});
+
+// What the port diagnosis shares with the listing: the root it looks under
+// and its access test, paths under that root, and a tty's USB adapter.
+const std::string& portDiscoveryRoot();
+bool portMayBeOpened(const std::string& pathUnderRoot);
+std::string pathUnderRoot(const std::string& root, const std::string& path);
+// The path with every link followed as if root were "/"; empty when any part
+// of it is missing.
+std::string resolvePathUnderRoot(const std::string& root, const std::string& path);
+// The USB device above /sys/class/tty/ttyName: its vendor and product IDs;
+// false when it is none.
+bool usbIdsOfTty(const std::string& root, const std::string& ttyName, std::uint16_t& vendor, std::uint16_t& product);
 
 // Makes folder/comN a symbolic link to target: the folders are made (owner
 // only) as needed, and a link already there is replaced in one step (a new

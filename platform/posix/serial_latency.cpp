@@ -23,17 +23,28 @@ LowLatency classifyLowLatency(bool settingsRead, bool settingsAccepted, bool fla
     return settingsAccepted && flagReadBack ? LowLatency::On : LowLatency::Refused;
 }
 
-int latencyTimerMs(int fd, const std::string& sysfsRoot) {
-    struct stat st{};
-    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return -1;
-    const std::string path = sysfsRoot + "/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
-                             std::to_string(minor(st.st_rdev)) + "/device/latency_timer";
+namespace {
+
+int readLatencyTimer(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "r");
     if (!f) return -1;
     int ms = -1;
     if (std::fscanf(f, "%d", &ms) != 1 || ms < 0) ms = -1;
     std::fclose(f);
     return ms;
+}
+
+}  // namespace
+
+int latencyTimerMs(int fd, const std::string& sysfsRoot) {
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return -1;
+    return readLatencyTimer(sysfsRoot + "/dev/char/" + std::to_string(major(st.st_rdev)) + ":" +
+                            std::to_string(minor(st.st_rdev)) + "/device/latency_timer");
+}
+
+int latencyTimerMsOfTty(const std::string& ttyName, const std::string& sysfsRoot) {
+    return readLatencyTimer(sysfsRoot + "/class/tty/" + ttyName + "/device/latency_timer");
 }
 
 LowLatencyReport requestLowLatencyMode(int fd, const std::string& sysfsRoot) {

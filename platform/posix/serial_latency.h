@@ -35,6 +35,9 @@ LowLatencyReport requestLowLatencyMode(int fd, const std::string& sysfsRoot = "/
 // /sys/bus/usb-serial/devices/ttyUSBn/latency_timer); -1 when there is none.
 int latencyTimerMs(int fd, const std::string& sysfsRoot = "/sys");
 
+// The same for a tty by its name ("ttyUSB0"): sysfsRoot/class/tty/NAME/device/latency_timer.
+int latencyTimerMsOfTty(const std::string& ttyName, const std::string& sysfsRoot = "/sys");
+
 // The outcome for the device the serial layer opened last in this process.
 void noteLowLatency(const LowLatencyReport& report);
 LowLatencyReport lastLowLatency();

@@ -115,3 +115,29 @@ FileWriteStatus replaceFile(std::string_view path, std::span<const std::uint8_t>
     }
     return FileWriteStatus::Ok;
 }
+
+// The line file: each line is one WriteFile, so nothing waits in a buffer of ours.
+struct LineFile {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+};
+
+LineFile* openLineFile(std::string_view path) {
+    const HANDLE handle = CreateFileA(std::string(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? nullptr : new LineFile{handle};
+}
+
+bool writeFileLine(LineFile* file, std::string_view line) {
+    if (!file) return false;
+    std::string text(line);
+    text += "\r\n";
+    DWORD written = 0;
+    return WriteFile(file->handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != FALSE &&
+           written == text.size();
+}
+
+void closeLineFile(LineFile* file) {
+    if (!file) return;
+    CloseHandle(file->handle);
+    delete file;
+}

@@ -207,7 +207,7 @@ TEST(CommandLine, HelpAndVersionAreAnsweredWithoutTheWindow) {
         const CommandLineAnswer help = answerCommandLine({h, "--version"}, "5.0");
         EXPECT_FALSE(help.runProgram);
         EXPECT_EQ(help.exitCode, 0);
-        EXPECT_EQ(help.out.rfind("usage: keyer-tools [--help | --version]\n", 0), 0u) << help.out;
+        EXPECT_EQ(help.out.rfind("usage: keyer-tools [--trace FILE] [--help | --version]\n", 0), 0u) << help.out;
         EXPECT_NE(help.out.find("Operating guide: /usr/share/doc/keyer-tools/operating-guide.md\n"), std::string::npos);
         EXPECT_EQ(help.err, "");
     }
@@ -219,6 +219,12 @@ TEST(CommandLine, HelpAndVersionAreAnsweredWithoutTheWindow) {
     EXPECT_EQ(unknown.err, "keyer-tools: unknown option --verbose\nTry 'keyer-tools --help'.\n");
     EXPECT_EQ(answerCommandLine({"keyer.eep"}, "5.0").err,
               "keyer-tools: unexpected argument keyer.eep\nTry 'keyer-tools --help'.\n");
+    // --trace takes the next argument, whatever it looks like; without one it is bad usage.
+    const CommandLineAnswer traced = answerCommandLine({"--trace", "--wire.log"}, "5.0");
+    EXPECT_TRUE(traced.runProgram);
+    EXPECT_EQ(traced.tracePath, "--wire.log");
+    EXPECT_EQ(answerCommandLine({"--trace=t.log"}, "5.0").tracePath, "t.log");
+    EXPECT_EQ(answerCommandLine({"--trace"}, "5.0").exitCode, 2);
 }
 
 TEST(FileChooser, DefaultExtensionOnlyForANameWithout) {

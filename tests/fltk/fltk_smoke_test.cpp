@@ -8,12 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <vector>
 
 #include "dialogs/main_window.h"
+#include "dialogs/program_state.h"
 #include "platform/fltk/fltk_internal.h"
+#include "platform/fltk/fltk_program.h"
+#include "sim/pty_keyer_server.h"
 #include "resources/control_ids.h"
 #include "tests/fltk/recording_proc.h"
 #include "tests/fltk/x_session.h"
@@ -390,6 +395,64 @@ TEST_F(FltkSmokeTest, EveryChildDialogShowsItsControls) {
         destroyDialog(dialog);
         opened.pop_back();
     }
+}
+
+// keyer-tools --trace: the program's own start-up, Test and Read clicked for
+// real against a keyer on a pseudo-terminal (COM7), Exit, and the trace holds
+// the Read's 288 and 12 bytes.
+struct TracedRead {
+    int step = 0;
+    int ticks = 0;
+};
+TracedRead tracedRead;
+
+void clickControl(Window dialog, int controlId) {
+    Fl_Widget* widget = controlWidget(dialog, controlId);
+    runProgram({"xdotool", "mousemove", "--sync", std::to_string(dialog->window->x() + widget->x() + widget->w() / 2),
+                std::to_string(dialog->window->y() + widget->y() + widget->h() / 2), "click", "1"});
+}
+
+void driveTracedRead(void*) {
+    TracedRead& t = tracedRead;
+    Window main = mainWindowHandle;
+    if (++t.ticks > 600) return endMessageLoop(main, 1);  // a broken run must not hang
+    if (main && main->window->visible()) {
+        const std::string status = controlWidget(main, mainwin::OperationStatus)->label();
+        if (t.step == 0) clickControl(main, mainwin::TestButton), t.step = 1;
+        else if (t.step == 1 && controlWidget(main, mainwin::ReadButton)->active()) clickControl(main, mainwin::ReadButton), t.step = 2;
+        else if (t.step == 2 && status == ">Done") clickControl(main, mainwin::ExitButton), t.step = 3;
+    }
+    Fl::repeat_timeout(0.05, driveTracedRead);
+}
+
+TEST_F(FltkSmokeTest, KeyerToolsTracesARead) {
+    const auto folder = std::filesystem::temp_directory_path() / ("keyer-trace-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder / "keyer-tools" / "ports");
+    ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    KeyerSimulator keyer;
+    PtyKeyerServer server(keyer);
+    std::string error;
+    ASSERT_TRUE(server.start(error)) << error;
+    std::filesystem::create_symlink(server.devicePath(), folder / "keyer-tools" / "ports" / "com7");
+    std::ofstream(folder / "keyer-tools" / "keyer-tools.cfg", std::ios::binary).write("\x07\0\0\0", 4);
+
+    tracedRead = TracedRead{};
+    Fl::add_timeout(0.05, driveTracedRead);
+    const std::string trace = (folder / "wire.log").string();
+    EXPECT_EQ(runKeyerTools({"--trace", trace}), 0);
+    Fl::remove_timeout(driveTracedRead);
+    server.stop();
+    resetProgramState();
+    EXPECT_EQ(tracedRead.step, 3);
+
+    std::vector<std::size_t> replies;  // bytes of each keyer>host line
+    std::ifstream in(trace);
+    for (std::string line; std::getline(in, line);)
+        if (const auto at = line.find("keyer>host"); at != std::string::npos)
+            replies.push_back((line.size() - line.find(':', at) - 1) / 3);
+    EXPECT_NE(std::find(replies.begin(), replies.end(), 288u), replies.end());
+    EXPECT_NE(std::find(replies.begin(), replies.end(), 12u), replies.end());
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

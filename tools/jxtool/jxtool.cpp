@@ -19,9 +19,11 @@
 #include "core/firmware/upload_worker.h"
 #include "core/link/keyer_transfers.h"
 #include "core/link/link_check.h"
+#include "core/link/open_failure_text.h"
 #include "core/link/port_config.h"
 #include "core/link/port_listing.h"
 #include "core/link/transport.h"
+#include "core/link/wire_trace.h"
 #include "core/settings/keyer_settings.h"
 #include "core/settings/record_fields.h"
 #include "core/settings/record_json.h"
@@ -31,6 +33,8 @@
 #include "platform/serial.h"
 #include "platform/threads.h"
 #include "resources/keyer_version.h"
+#include "tools/jxtool/doctor_command.h"
+#include "tools/jxtool/port_wait.h"
 
 namespace {
 
@@ -42,7 +46,9 @@ constexpr const char* Usage =
     "Usage: jxtool [--port N|DEVICE] COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  ports                          the serial ports the COM port dialog lists\n"
+    "  ports [--wait [SECONDS]]       the serial ports the COM port dialog lists; --wait\n"
+    "                                 shows the one that appears as the adapter is plugged in\n"
+    "  doctor                         check the port, the system around it and the keyer\n"
     "  test                           the keyer's identity and readings, as Test shows them\n"
     "  read FILE.eep                  Read the keyer and save its 300 bytes\n"
     "  write FILE.eep                 check both user sets of the file, then Write it to the keyer\n"
@@ -56,6 +62,8 @@ constexpr const char* Usage =
     "Options:\n"
     "  --port N|DEVICE  the keyer's port: a COM number, or on Linux a device path\n"
     "                   (default: the port the keyer tools program is set to)\n"
+    "  --trace FILE     write every byte on the wire, and the opens, closes, speed\n"
+    "                   changes, purges, drains and time-outs, to FILE\n"
     "  --help           this text; COMMAND --help tells about one command\n"
     "  --version        the version\n"
     "\n"
@@ -66,8 +74,11 @@ struct CommandHelp {
     std::string_view text;
 };
 constexpr CommandHelp commandHelp[] = {
-    {"ports", "jxtool ports\n  One line per serial port that exists, as the COM port dialog lists them\n"
-              "  (on Linux with the device and what it is, found without opening any).\n"},
+    {"ports", "jxtool ports [--wait [SECONDS]]\n  One line per serial port that exists, as the COM port dialog lists them\n"
+              "  (on Linux with the device and what it is, found without opening any).\n"
+              "  --wait lists them, asks for the adapter and prints the port that appears\n"
+              "  within SECONDS (default 60); exit status 1 when none did.\n"},
+    {"doctor", DoctorHelp},
     {"test", "jxtool [--port N|DEVICE] test\n  Checks the link and prints the keyer's IC, firmware and readings.\n"},
     {"read", "jxtool [--port N|DEVICE] read FILE.eep\n  Reads the keyer's 300 bytes and saves them, replacing FILE.eep\n"
              "  only once all of them are on disk.  A Read cut short saves nothing.\n"},
@@ -131,12 +142,14 @@ bool saveFile(const std::string& path, const KeyerSettings& record) {
 
 // The link check in front of every exchange; prints its texts.
 bool linkChecked(KeyerLink& link, const Options& options, bool bootloaderAllowed = false, LinkCheck* found = nullptr) {
+    link.trace = options.trace;
     const LinkCheck check = reconnectAndCheckLink(link, options.device);
     if (found) *found = check;
     printLine(check.status);
     if (!check.icLabel.empty()) printLine(check.icLabel);
     if (check.code < 0) {
-        failed(LinkFailedText);
+        failed(check.openFailure == OpenFailure::None ? std::string(LinkFailedText)
+                                                      : explainOpenFailure(options.device, check.openFailure));
         return false;
     }
     if (check.code == BootloaderOnlyCode && !bootloaderAllowed) {
@@ -146,7 +159,17 @@ bool linkChecked(KeyerLink& link, const Options& options, bool bootloaderAllowed
     return true;
 }
 
-int commandPorts(const Options&, const std::vector<std::string>&) {
+int commandPorts(const Options&, const std::vector<std::string>& args) {
+    if (!args.empty()) {
+        int seconds = DefaultPortWaitSeconds;
+        if (args[0] != "--wait") return usageError("ports takes only --wait [SECONDS]");
+        if (args.size() == 2) {
+            seconds = args[1].size() <= 5 && args[1].find_first_not_of("0123456789") == std::string::npos
+                          ? std::stoi("0" + args[1]) : -1;
+            if (seconds < 0) return usageError("--wait takes whole seconds, not " + args[1]);
+        }
+        return waitForNewPort(seconds);
+    }
     for (const ListedPort& port : listPorts()) printLine(port.text);
     return ExitOk;
 }
@@ -293,7 +316,10 @@ int commandFlash(const Options& options, const std::vector<std::string>& args) {
     printLine(loadMessage);
 
     KeyerLink link;
+    link.trace = options.trace;
     const UploadStart start = checkUploadMayStart(true, recordCount, identity.icCode, link, options.device, {});
+    if (!start.mayStart && start.check.openFailure != OpenFailure::None)
+        return closePort(link), failed(std::string(start.refusal) + ": " + explainOpenFailure(options.device, start.check.openFailure));
     if (!start.mayStart) return closePort(link), failed(start.refusal);
     if (start.recoveryMode && !recoveryWanted)
         return closePort(link), failed("JX Fail:No O/S: only the bootloader answers; --recovery programs it in recovery mode");
@@ -321,12 +347,25 @@ struct Command {
     int (*run)(const Options&, const std::vector<std::string>&);
 };
 constexpr Command commands[] = {
-    {"ports", 0, 0, false, commandPorts}, {"test", 0, 0, true, commandTest},
+    {"ports", 0, 2, false, commandPorts}, {"test", 0, 0, true, commandTest},
     {"read", 1, 1, true, commandRead},    {"write", 1, 1, true, commandWrite},
     {"show", 1, 2, false, commandShow},   {"diff", 2, 2, false, commandDiff},
     {"set", 2, 1000, false, commandSet},  {"import", 2, 2, false, commandImport},
-    {"flash", 1, 3, true, commandFlash},
+    {"flash", 1, 3, true, commandFlash},  {"doctor", 0, 0, true, commandDoctor},
 };
+
+// --trace: the trace every link of the command writes; none when the file
+// cannot be made (said once, and the command runs untraced).
+std::unique_ptr<WireTrace> startTrace(const std::string& path) {
+    auto report = [path](std::string_view why) {
+        std::fprintf(stderr, "jxtool: trace %s: %.*s\n", path.c_str(), static_cast<int>(why.size()), why.data());
+    };
+    std::unique_ptr<WireTrace> trace = startWireTraceFile(
+        path, std::string("jxtool ") + ProgramVersion + " wire trace: milliseconds since the start, then what the link did",
+        report);
+    if (!trace) report("cannot be created; going on without it");
+    return trace;
+}
 
 }  // namespace
 
@@ -334,6 +373,7 @@ int runJxtool(const std::vector<std::string>& argv, const std::function<std::str
     Options options;
     std::size_t i = 0;
     std::string portArgument;
+    std::string tracePath;
     for (; i < argv.size() && argv[i].starts_with("-"); ++i) {
         const std::string& a = argv[i];
         if (a == "--help" || a == "-h") return std::fputs(Usage, stdout), ExitOk;
@@ -343,6 +383,11 @@ int runJxtool(const std::vector<std::string>& argv, const std::function<std::str
             portArgument = argv[i];
         } else if (a.starts_with("--port=")) {
             portArgument = a.substr(7);
+        } else if (a == "--trace") {
+            if (++i == argv.size()) return usageError("--trace needs a file");
+            tracePath = argv[i];
+        } else if (a.starts_with("--trace=")) {
+            tracePath = a.substr(8);
         } else {
             return usageError("unknown option " + a);
         }
@@ -375,5 +420,7 @@ int runJxtool(const std::vector<std::string>& argv, const std::function<std::str
         // "3", "COM3", "com12": the port by its number, in the name the device takes.
         options.device = portDeviceName(n);
     }
+    const std::unique_ptr<WireTrace> trace = tracePath.empty() ? nullptr : startTrace(tracePath);
+    options.trace = trace.get();
     return command->run(options, args);
 }

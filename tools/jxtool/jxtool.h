@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+struct WireTrace;
+
 struct Options {
     std::string device;  // the port as the serial device opens it: "COM3", "\\.\COM12", "/dev/ttyUSB0"
+    WireTrace* trace = nullptr;  // --trace: where every link the command makes writes what it does
 };
 
 // Runs one command line (without the program name).  The default port comes
