@@ -33,9 +33,14 @@ void confirmPort(Window dialog) {
     const int index = listSelection(dialog, PortList);
     if (index >= 0 && static_cast<std::size_t>(index) < listing.portList.size()) {
         const ListedPort& port = listing.portList[static_cast<std::size_t>(index)];
-        // A record refused (a file of the user's holds comN) or failed leaves
-        // the number as it was; the choice still stands, as without a record.
-        (void)recordChosenPort(port);
+        // A port that its number reaches only through the record keeps the
+        // old number when the record cannot be made: the new one would open
+        // another device than the one chosen.  A record that only follows an
+        // adapter to another socket may fail without harm.
+        if (!recordChosenPort(port) && port.numberNeedsRecord) {
+            endDialog(dialog, 1);
+            return;
+        }
         comPortNumber = port.number;
         writeConfigFile();
     }

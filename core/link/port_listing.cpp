@@ -36,12 +36,12 @@ std::vector<ListedPort> listPorts() {
     if (serialListPorts(entries)) {
         for (const auto& entry : entries) {
             if (entry.comNumber < FirstProbedPort || entry.comNumber > LastProbedPort) continue;
-            ports.push_back({entry.comNumber, portEntryText(entry), portRecordTarget(entry)});
+            ports.push_back({entry.comNumber, portEntryText(entry), portRecordTarget(entry), entry.numberNeedsRecord});
         }
         return ports;
     }
     for (int n = FirstProbedPort; n <= LastProbedPort; ++n)
-        if (portExists(serialProbe(portDeviceName(n)))) ports.push_back({n, "com" + std::to_string(n), {}});
+        if (portExists(serialProbe(portDeviceName(n)))) ports.push_back({n, "com" + std::to_string(n), {}, false});
     return ports;
 }
 

@@ -20,6 +20,7 @@ struct ListedPort {
     std::int32_t number = 0;
     std::string text;          // the list entry: "com11" or "com11  /dev/ttyUSB0  FT232R USB UART"
     std::string recordTarget;  // what choosing it records as COMn; empty: nothing
+    bool numberNeedsRecord = false;  // COMn reaches this port only once the record is made
 };
 
 // A port exists when it opens, or when it fails as busy, denied, faulty or

@@ -317,6 +317,8 @@ bool serialListPorts(std::vector<SerialPortEntry>& ports) {
         another.comNumber = number;
         another.description = "another port: the browser asks which";
         another.stableName = std::string(RequestPortTarget);
+        // Its number names a port only once the browser's picker has granted one.
+        another.numberNeedsRecord = true;
         ports.push_back(another);
     }
     return true;

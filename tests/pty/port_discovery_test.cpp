@@ -242,6 +242,24 @@ TEST_F(PortDiscovery, TheDialogOpensNoDeviceAndOkRecordsTheAdaptersStableName) {
     EXPECT_EQ(watch.opens(), 1);
 }
 
+// com2 opens the UART only through its record: without one it stays unchosen.
+TEST_F(PortDiscovery, OkKeepsTheNumberWhenThePortsRecordCannotBeMade) {
+    setPortDiscoveryRoot(root.string());
+    comPortNumber = 11;
+    fs::remove_all(ports);
+    fs::create_directories(ports.parent_path());
+    writeWholeFile(ports, {});  // a file where the folder of records belongs
+    Window w = openMainWindow();
+    headless::scriptDialog(dlg::ComPortSetup, [&](Window d) {
+        ASSERT_EQ(d->entries(comport::PortList).at(1), "com2  /dev/ttyAMA0  uart-pl011");
+        d->select(comport::PortList, 1);
+        d->click(comport::OkButton);
+    });
+    ASSERT_TRUE(w->click(mainwin::SetComPortButton));
+    EXPECT_EQ(comPortNumber, 11);
+    EXPECT_EQ(w->text(mainwin::ComPortLabel), "com:11");
+}
+
 TEST_F(PortDiscovery, JxtoolPortsPrintsTheDialogsEntries) {
     setPortDiscoveryRoot(root.string());
     ::testing::internal::CaptureStdout();
