@@ -157,11 +157,14 @@ private:
             report("no settings were kept before the update: nothing to restore");
             return true;
         }
+        const bool fromFile = start_.recoveryMode;
         if (std::ranges::equal(recordBytes(after), recordBytes(*restore_))) {
-            report("the same as before the update: nothing to restore");
+            report(fromFile ? "the same as " + job_.settingsPath + ": nothing to restore"
+                            : "the same as before the update: nothing to restore");
             return true;
         }
-        report("not the settings kept before the update: writing those back");
+        report(fromFile ? "not the settings of " + job_.settingsPath + ": writing those back"
+                        : "not the settings kept before the update: writing those back");
         report(WritingText);
         const TransferResult written = writeRecordToKeyer(link_, *restore_);
         if (!written.ok) return fail(written.status);
