@@ -73,7 +73,8 @@ constexpr CommandHelp commandHelp[] = {
               "  (on Linux with the device and what it is, found without opening any).\n"},
     {"test", "jxtool [--port N|DEVICE] test\n  Checks the link and prints the keyer's IC, firmware and readings.\n"},
     {"read", "jxtool [--port N|DEVICE] read FILE.eep\n  Reads the keyer's 300 bytes and saves them, replacing FILE.eep\n"
-             "  only once all of them are on disk.  A Read cut short saves nothing.\n"},
+             "  only once all of them are on disk.  A Read cut short saves nothing.  The\n"
+             "  record read is kept in the record history too (jxtool history).\n"},
     {"write", "jxtool [--port N|DEVICE] write FILE.eep [--no-verify]\n"
               "  Checks both user sets of the file as the panel checks them (the first\n"
               "  refusal is printed and nothing is sent), writes the file to the keyer, then\n"
