@@ -93,10 +93,8 @@ bool posixListFolder(std::string_view folder, std::vector<std::string>& names) {
 
 bool posixRemoveFile(std::string_view path) { return ::unlink(std::string(path).c_str()) == 0; }
 
-bool posixCreateFolders(const std::string& folder) {
+void posixCreateFolders(const std::string& folder) {
     for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
         ::mkdir(folder.substr(0, slash).c_str(), 0700);
     ::mkdir(folder.c_str(), 0700);
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }

@@ -19,5 +19,6 @@ FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uin
 bool posixListFolder(std::string_view folder, std::vector<std::string>& names);
 bool posixRemoveFile(std::string_view path);
 // Creates the folder and each missing folder above it, for the owner only
-// (as the XDG base directories ask); true when the folder exists then.
-bool posixCreateFolders(const std::string& folder);
+// (as the XDG base directories ask).  One that cannot be made is left to
+// the write into it to report.
+void posixCreateFolders(const std::string& folder);
