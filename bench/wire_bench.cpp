@@ -1,6 +1,7 @@
 // wire_bench: what the keyer exchanges cost over a real pseudo-terminal,
 // against keyer-sim --pace, set beside the least time their bytes and the
-// prescribed pauses need; and the program's own costs around them (a full
+// prescribed pauses need (Test, Read, Write and a verified Write, uploads,
+// and jxtool update with its settings restored); and the program's own costs around them (a full
 // firmware file, the COM port list, the Linux program's start and memory).
 // Prints one Markdown table on standard output, progress on standard error.
 //
@@ -44,6 +45,7 @@
 #include "bench/full_image_file.h"
 #include "bench/x_map_watch.h"
 #include "core/firmware/firmware_image.h"
+#include "core/firmware/firmware_update.h"
 #include "core/firmware/hex_file.h"
 #include "core/firmware/upload_checks.h"
 #include "core/firmware/upload_worker.h"
@@ -104,6 +106,18 @@ constexpr double uploadFloor(bool recovery) {
     return linkFloor(recovery) + lineMs((recovery ? 0 : HandOver) + SyncHost + SyncReply, Slow) +
            lineMs(Frames * (static_cast<int>(RecordFrameSize) + 1), Fast) + UploadPausesMs;
 }
+// A verified Write reads the record back on the same link after the hold.
+constexpr double readBackFloor = lineMs(ReadHost + ReadReply, Slow);
+constexpr double verifiedWriteFloorHere = writeFloorHere + readBackFloor;
+constexpr double verifiedWriteFloorLine = writeFloorLine + readBackFloor;
+// jxtool update with settings to restore: the upload (its link check is
+// step 1's), the Read before it, the link check after the restart, the Read
+// after it, then a verified Write of the record kept.
+constexpr double updateFloor(bool realLine) {
+    return uploadFloor(false) + 2 * readBackFloor + linkFloor(false) +
+           (realLine ? verifiedWriteFloorLine : verifiedWriteFloorHere) - linkFloor(false);
+}
+constexpr int UpdatePausesMs = 2 * OpenPauseMs + UploadPausesMs + WriteSettleMs;
 
 // --- Helpers ----------------------------------------------------------------
 
@@ -240,6 +254,33 @@ double timeWrite(const std::string& device) {
     const double elapsed = msSince(start);
     if (!result.ok) fail("Write: " + std::string(result.status));
     closePort(benchLink);
+    return elapsed;
+}
+
+double timeVerifiedWrite(const std::string& device) {
+    const KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());
+    const auto start = Clock::now();
+    const LinkCheck check = reconnectAndCheckLink(benchLink, device);
+    if (check.code < 0) fail("verified Write: " + check.status);
+    const TransferResult result = writeRecordToKeyer(benchLink, record);
+    const VerifyResult verified = verifyRecordOnKeyer(benchLink, record);
+    const double elapsed = msSince(start);
+    if (!result.ok || !verified.ok) fail("verified Write: " + std::string(result.ok ? verified.status : result.status));
+    closePort(benchLink);
+    return elapsed;
+}
+
+// jxtool update's five steps, from loading the file to the restored
+// record verified, against a keyer whose update resets its settings.
+double timeUpdate(const std::string& device, const std::string& imagePath) {
+    FirmwareUpdateJob job;
+    job.firmwarePath = imagePath;
+    job.device = device;
+    const auto start = Clock::now();
+    const FirmwareUpdateOutcome outcome = updateFirmwareKeepingSettings(benchLink, job);
+    const double elapsed = msSince(start);
+    closePort(benchLink);
+    if (!outcome.ok || !outcome.settingsRestored) fail("update: it did not end with the settings restored");
     return elapsed;
 }
 
@@ -417,6 +458,14 @@ struct Table {
             ms(unpacedMs) + ", " + format("%.3f", unpacedMs / Frames) + " ms a frame", "< 0.5 ms a frame",
             perFrame < 0.5, ms(floor));
     }
+    // An upload and five more exchanges: the upload's goal, and 10 ms for each of them.
+    void addUpdate(const std::string& what, const Figures& f, const Figures& unpaced, double floorHere,
+                   double floorLine) {
+        const double overhead = f.median() - floorHere;
+        const double goal = 0.5 * Frames + 5 * 10;
+        add(what, f, range(f), ms(floorHere), ms(overhead), ms(unpaced.median() - UpdatePausesMs),
+            "overhead < " + ms(goal), overhead < goal, ms(floorLine));
+    }
     void addFrames(const std::string& what, const Figures& f) {
         double sum = 0;
         for (double v : f.runs) sum += v;
@@ -489,9 +538,9 @@ int main(int argc, char** argv) {
     Table table;
     std::string lowLatencyLine;
 
-    // Test, Read and Write against one keyer, paced and then answering at once.
+    // Test, Read, Write and a verified Write against one keyer, paced and then answering at once.
     {
-        Figures test[2], read[2], tracedRead[2], write[2];
+        Figures test[2], read[2], tracedRead[2], write[2], verified[2];
         for (const bool paced : {true, false}) {
             KeyerSimProcess keyer;
             const std::string device = startKeyer(keyer, {}, paced);
@@ -507,11 +556,14 @@ int main(int argc, char** argv) {
             for (int i = 0; i < options.runs; ++i) tracedRead[k].runs.push_back(timeRead(device));
             benchLink.trace = nullptr;
             for (int i = 0; i < options.runs; ++i) write[k].runs.push_back(timeWrite(device));
+            for (int i = 0; i < options.runs; ++i) verified[k].runs.push_back(timeVerifiedWrite(device));
         }
         table.addExchange("Test", test[0], test[1], OpenPauseMs, testFloor, testFloor);
         table.addExchange("Read", read[0], read[1], OpenPauseMs, readFloor, readFloor);
         table.addExchange("Read with a wire trace", tracedRead[0], tracedRead[1], OpenPauseMs, readFloor, readFloor);
         table.addExchange("Write", write[0], write[1], OpenPauseMs + WriteSettleMs, writeFloorHere, writeFloorLine);
+        table.addExchange("Write, verified (jxtool write)", verified[0], verified[1], OpenPauseMs + WriteSettleMs,
+                          verifiedWriteFloorHere, verifiedWriteFloorLine);
     }
 
     // A full image file: loaded, then uploaded.
@@ -526,11 +578,20 @@ int main(int argc, char** argv) {
         load.runs.push_back(msSince(start));
     }
     if (recordCount != static_cast<int>(FullImageLines)) fail("the image file did not load");
+    // The settings the update's keyer starts with, and its record history.
+    const std::string recordPath = (work / "settings.eep").string();
+    {
+        auto settings = std::bit_cast<KeyerSettings>(factoryRecord());
+        settings.user1.weight = 60;
+        std::ofstream(recordPath, std::ios::binary)
+            .write(reinterpret_cast<const char*>(recordBytes(settings).data()), RecordSize);
+    }
+    ::setenv("XDG_DATA_HOME", (work / "data").c_str(), 1);
     std::string loadMessage;
     const ImageIdentity identity = readImageIdentity(*image, recordCount, loadMessage);
 
     if (!options.skipUploads) {
-        Figures normal[2], recovery[2], frames;
+        Figures normal[2], recovery[2], update[2], frames;
         for (const bool paced : {true, false}) {
             const int k = paced ? 0 : 1;
             const std::string how = paced ? "paced" : "unpaced";
@@ -549,6 +610,16 @@ int main(int argc, char** argv) {
                 progress("upload, recovery mode, " + how + ", run " + std::to_string(i + 1));
                 recovery[k].runs.push_back(timeUpload(device, image, recordCount, identity.icCode, true));
             }
+            {
+                // A keyer with settings of its own that every upload resets.
+                KeyerSimProcess keyer;
+                const std::string device =
+                    startKeyer(keyer, {"--update-resets-settings", "--record", recordPath}, paced);
+                for (int i = 0; i < options.uploadRuns; ++i) {
+                    progress("update with the settings restored, " + how + ", run " + std::to_string(i + 1));
+                    update[k].runs.push_back(timeUpdate(device, imagePath));
+                }
+            }
         }
         {
             KeyerSimProcess keyer;
@@ -559,6 +630,8 @@ int main(int argc, char** argv) {
         const double pauses = OpenPauseMs + UploadPausesMs;
         table.addUpload("Upload, normal mode (956 frames)", normal[0], normal[1], pauses, uploadFloor(false));
         table.addUpload("Upload, recovery mode (956 frames)", recovery[0], recovery[1], pauses, uploadFloor(true));
+        table.addUpdate("jxtool update: upload, settings reset and restored", update[0], update[1], updateFloor(false),
+                        updateFloor(true));
         table.addFrames("Frame exchanges alone (a loop on the link)", frames);
     }
     table.addPlain("Full firmware file load (1024 data lines)", load, "< 5 ms", load.median() < 5);

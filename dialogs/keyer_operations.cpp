@@ -5,6 +5,7 @@
 
 #include "core/link/keyer_transfers.h"
 #include "core/link/link_check.h"
+#include "core/link/record_history.h"
 #include "core/settings/keyer_settings.h"
 #include "core/settings/message_codec.h"
 #include "dialogs/interface_test.h"
@@ -80,6 +81,8 @@ void readKeyer(Window w) {
             if (!result.ok) return;
             loadPanel(w, activeUserSet);
             loadMessages(w);
+            // Kept without a word: a history that cannot be written changes nothing on show.
+            keepInHistory(keyerSettings, HistoryKind::Read, knownKeyer());
         });
 }
 
@@ -91,7 +94,10 @@ void writeKeyer(Window w) {
             if (!capturePanel(w, activeUserSet)) return;
             storeMessages(w);
             showStatus(w, WritingText);
-            showStatus(w, writeRecordToKeyer(keyerLink, keyerSettings).status);
+            const TransferResult result = writeRecordToKeyer(keyerLink, keyerSettings);
+            showStatus(w, result.status);
+            // Only a whole Write is kept: after "Write Fail" the record is still on the panel.
+            if (result.ok) keepInHistory(keyerSettings, HistoryKind::Write, knownKeyer());
         });
 }
 

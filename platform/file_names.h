@@ -18,3 +18,11 @@ inline std::string withDefaultExtension(const std::string& path, const std::stri
     if (extension.empty() || name.empty() || name.find('.') != std::string_view::npos) return path;
     return path + "." + extension;
 }
+
+// A file name in a folder, joined with the separator the folder's path uses.
+inline std::string pathInFolder(std::string_view folder, std::string_view name) {
+    const bool backslashes = folder.find('\\') != std::string_view::npos && folder.find('/') == std::string_view::npos;
+    std::string path(folder);
+    if (!path.empty() && path.back() != '/' && path.back() != '\\') path += backslashes ? '\\' : '/';
+    return path.append(name);
+}

@@ -1,6 +1,7 @@
-// Files: the program's own path, reading a file into a buffer, replacing a
-// file whole, and a file written line by line.  Small on purpose: the logic
-// never holds a file open, except the line file a wire trace writes into.
+// Files: the program's own path, where its files are kept, reading a file
+// into a buffer, replacing a file whole, listing a folder, removing a file,
+// and a file written line by line.  Small on purpose: the logic never holds
+// a file open, except the line file a wire trace writes into.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Full path of the program's own executable file.
 std::string programPath();
@@ -16,6 +18,19 @@ std::string programPath();
 // created as needed; empty when the file belongs beside the program under
 // the program's own name (Windows, the tests).
 std::string configFileLocation();
+
+// Where this system keeps the history of records read from and sent to a
+// keyer, created as needed: on Linux history/ in the XDG data folder of the
+// programs, on Windows `history` beside the program.  Empty when no folder
+// is known.
+std::string historyFolder();
+
+// The names of the entries of a folder (no paths, in no order); false when
+// the folder cannot be read.
+bool listFolder(std::string_view folder, std::vector<std::string>& names);
+
+// Removes a file; false when it could not be removed.
+bool removeFile(std::string_view path);
 
 enum class FileReadStatus {
     Ok,          // bytesRead bytes were read (fewer than asked when the file is shorter)

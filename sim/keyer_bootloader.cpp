@@ -28,6 +28,7 @@ void bootloaderByte(Bootloader& boot, KeyerSimulator& keyer, std::uint8_t byte) 
             keyer.identity().firmwareMajor = id.major;
             keyer.identity().firmwareMinorByte = id.minorByte;
             keyer.identity().icType = id.icType;
+            keyer.firmwareReplaced();
         }
         keyer.startFirmware();
     }

@@ -101,6 +101,12 @@ void KeyerSimulator::clearFaults() {
     hangUpInReply_.clear();
     hangUpInBlock_.clear();
     hungUpByFault_ = false;
+    storeCorruption_.reset();
+    updateResetsSettings_ = false;
+}
+
+void KeyerSimulator::firmwareReplaced() {
+    if (updateResetsSettings_) record_ = factoryRecord();
 }
 
 void KeyerSimulator::hangUpByFault() {
@@ -235,6 +241,8 @@ void KeyerSimulator::blockReceived(std::uint8_t code) {
     // The keyer takes a block only once it is complete.
     const std::size_t offset = code == LoadImage ? 0 : SimImageSize;
     std::copy(block_.begin(), block_.end(), record_.begin() + static_cast<std::ptrdiff_t>(offset));
+    if (storeCorruption_ && *storeCorruption_ >= offset && *storeCorruption_ < offset + block_.size())
+        record_[*storeCorruption_] ^= 0xFF;
     block_.clear();
 }
 

@@ -13,6 +13,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -115,6 +116,14 @@ public:
     // Whether a fault pulled the cable; a line server then hangs its line up.
     bool hungUpByFault() const { return hungUpByFault_; }
     bool connected() const { return connected_; }
+    // Every block the keyer stores comes out with this byte of the record
+    // inverted, so the record stored differs from the one sent there.
+    void setStoreCorruption(std::optional<std::size_t> recordOffset) { storeCorruption_ = recordOffset; }
+    // After a firmware upload the record returns to factory settings, as
+    // some firmware updates do.
+    void setUpdateResetsSettings(bool on) { updateResetsSettings_ = on; }
+    // The bootloader restarts into firmware it has just been given.
+    void firmwareReplaced();
     void clearFaults();
 
     // --- What went over the line -----------------------------------------
@@ -172,6 +181,8 @@ private:
     std::map<std::uint8_t, std::size_t> hangUpInReply_;
     std::map<std::uint8_t, std::size_t> hangUpInBlock_;
     bool hungUpByFault_ = false;
+    std::optional<std::size_t> storeCorruption_;
+    bool updateResetsSettings_ = false;
 
     std::vector<WireChunk> wireLog_;
     std::vector<std::uint8_t> commands_;

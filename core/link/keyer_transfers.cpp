@@ -1,6 +1,9 @@
 #include "core/link/keyer_transfers.h"
 
+#include <algorithm>
+
 #include "core/link/host_commands.h"
+#include "core/settings/record_fields.h"
 #include "core/text_format.h"
 #include "platform/threads.h"
 
@@ -35,4 +38,14 @@ TransferResult writeRecordToKeyer(KeyerLink& link, const KeyerSettings& record, 
     if (sent) sent = drainOutput(link);
     sleepMs(settleMs);
     return {sent, sent ? "Done" : "Write Fail"};
+}
+
+VerifyResult verifyRecordOnKeyer(KeyerLink& link, const KeyerSettings& sent) {
+    KeyerSettings stored = sent;
+    const TransferResult read = readRecordFromKeyer(link, stored);
+    if (!read.ok) return {false, VerifyFailText, {std::string(read.status)}};
+    const auto sentBytes = recordBytes(sent);
+    const auto storedBytes = recordBytes(stored);
+    if (std::equal(sentBytes.begin(), sentBytes.end(), storedBytes.begin())) return {true, VerifiedText, {}};
+    return {false, VerifyFailText, recordDifferences(sent, stored)};
 }

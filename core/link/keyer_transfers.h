@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/link/link_check.h"
 #include "core/settings/keyer_settings.h"
@@ -17,6 +18,8 @@ inline constexpr std::string_view KeyerAnswersText = ">JX OK";
 inline constexpr std::string_view NoFirmwareText = ">JX BAD";  // only the bootloader answers
 inline constexpr std::string_view ReadingText = ">Reading";
 inline constexpr std::string_view WritingText = "Writing";
+inline constexpr std::string_view VerifiedText = "Verified";
+inline constexpr std::string_view VerifyFailText = "Verify Fail";
 
 struct KeyerReadings {
     std::string potValue;       // "PotValue: %d"
@@ -38,3 +41,15 @@ TransferResult readRecordFromKeyer(KeyerLink& link, KeyerSettings& record);
 // left the line and `settleMs` more while the keyer stores them.
 inline constexpr int WriteSettleMs = 3000;
 TransferResult writeRecordToKeyer(KeyerLink& link, const KeyerSettings& record, int settleMs = WriteSettleMs);
+
+struct VerifyResult {
+    bool ok = false;
+    std::string_view status;  // "Verified" / "Verify Fail"
+    // Why not: the fields and bytes that differ (recordDifferences of the
+    // record sent and the one read back), or ">Read Fail" when the record
+    // did not come back whole.
+    std::vector<std::string> differences;
+};
+// After a Write on the same link: reads the record back as Read does (the
+// image, then the extension block) and compares all 300 bytes with `sent`.
+VerifyResult verifyRecordOnKeyer(KeyerLink& link, const KeyerSettings& sent);

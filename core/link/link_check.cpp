@@ -10,20 +10,26 @@ namespace {
 constexpr int OldestSupportedMajor = 30;
 
 struct VariantText {
+    const char* name;
     const char* label;
     const char* versionFormat;
     int minorOffset;  // the minor byte carries the variant in its hundreds
 };
 
 constexpr VariantText variants[] = {
-    {"JX IC: IBEX", "JX F/W ver %d.%02d", 0},
-    {"JX IC: PIKE", "JX F/W revision %d.%02d", 50},
-    {"JX IC: TERN", "JX F/W revision %d.%02d", 100},
-    {"JX IC: LYNX", "JX F/W revision %d.%02d", 150},
+    {"IBEX", "JX IC: IBEX", "JX F/W ver %d.%02d", 0},
+    {"PIKE", "JX IC: PIKE", "JX F/W revision %d.%02d", 50},
+    {"TERN", "JX IC: TERN", "JX F/W revision %d.%02d", 100},
+    {"LYNX", "JX IC: LYNX", "JX F/W revision %d.%02d", 150},
 };
 // A variant the keyer did not name (or one this program does not know): the
 // minor byte is shown as it came.
-constexpr VariantText unknownVariant{"JX IC: unknown", "JX F/W ver %d.%02d", 0};
+constexpr VariantText unknownVariant{"UNKNOWN", "JX IC: unknown", "JX F/W ver %d.%02d", 0};
+
+const VariantText& variantText(KeyerVariant variant) {
+    const auto code = static_cast<std::uint8_t>(variant);
+    return code >= 1 && code <= 4 ? variants[code - 1] : unknownVariant;
+}
 
 }  // namespace
 
@@ -73,11 +79,24 @@ LinkCheck checkLink(KeyerLink& link, std::string_view deviceName, const KeyerIde
     else
         id.variant = static_cast<KeyerVariant>(readIcType(link));
 
-    const auto code = static_cast<std::uint8_t>(id.variant);
-    const VariantText& variant = code >= 1 && code <= 4 ? variants[code - 1] : unknownVariant;
+    const VariantText& variant = variantText(id.variant);
     check.icLabel = variant.label;
     return ended(id.firmwareMajor,
                  formatText(variant.versionFormat, id.firmwareMajor, static_cast<int>(id.firmwareMinor) - variant.minorOffset));
+}
+
+std::string_view variantName(KeyerVariant variant) {
+    return variant == KeyerVariant::BootloaderOnly ? "BOOTLOADER" : variantText(variant).name;
+}
+
+std::string firmwareVersionText(const KeyerIdentity& identity) {
+    if (identity.variant == KeyerVariant::BootloaderOnly) return "none";
+    return formatText("%d.%02d", identity.firmwareMajor,
+                      static_cast<int>(identity.firmwareMinor) - variantText(identity.variant).minorOffset);
+}
+
+std::string keyerDescription(const KeyerIdentity& identity) {
+    return std::string(variantName(identity.variant)) + " " + firmwareVersionText(identity);
 }
 
 LinkCheck reconnectAndCheckLink(KeyerLink& link, std::string_view deviceName, const KeyerIdentity& known) {

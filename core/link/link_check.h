@@ -51,5 +51,16 @@ LinkCheck checkLink(KeyerLink& link, std::string_view deviceName, const KeyerIde
 // A fresh connection: the open port, if any, is closed first.
 LinkCheck reconnectAndCheckLink(KeyerLink& link, std::string_view deviceName, const KeyerIdentity& known = {});
 
+// The variant's name in short, as the record history names keyers: "IBEX",
+// "PIKE", "TERN", "LYNX", "BOOTLOADER" for a keyer with only its bootloader,
+// "UNKNOWN" for one not (or not yet) identified.
+std::string_view variantName(KeyerVariant variant);
+// The firmware version as the link check shows it, "31.02": the major and
+// the minor byte less the variant's offset (unknown variant: the byte as
+// it came); "none" for a keyer with only its bootloader.
+std::string firmwareVersionText(const KeyerIdentity& identity);
+// Both: "PIKE 31.02".
+std::string keyerDescription(const KeyerIdentity& identity);
+
 // What the link check shows for a failed openPort code.
 const char* portOpenFailureText(int code);

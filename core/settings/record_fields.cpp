@@ -1,5 +1,6 @@
 #include "core/settings/record_fields.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -144,6 +145,38 @@ std::vector<RecordField> describeRecord(const KeyerSettings& r) {
     for (std::size_t slot = 0; slot < texts.size(); ++slot)
         fields.push_back({messageName(slot), messageLabel(slot), texts[slot]});
     return fields;
+}
+
+std::vector<std::string> recordDifferences(const KeyerSettings& a, const KeyerSettings& b) {
+    std::vector<std::string> lines;
+    const std::vector<RecordField> fieldsOfA = describeRecord(a);
+    const std::vector<RecordField> fieldsOfB = describeRecord(b);
+    for (std::size_t i = 0; i < fieldsOfA.size() && i < fieldsOfB.size(); ++i)
+        if (fieldsOfA[i].value != fieldsOfB[i].value)
+            lines.push_back(fieldsOfA[i].name + ": \"" + fieldsOfA[i].value + "\" -> \"" + fieldsOfB[i].value + "\"");
+    const bool anyField = !lines.empty();
+
+    const auto bytesOfA = recordBytes(a);
+    const auto bytesOfB = recordBytes(b);
+    std::string offsets;
+    for (std::size_t i = 0; i < RecordSize; ++i) {
+        if (bytesOfA[i] == bytesOfB[i]) continue;
+        if (anyField) {
+            KeyerSettings changedAlone = a;
+            recordBytes(changedAlone)[i] = bytesOfB[i];
+            const std::vector<RecordField> fieldsAlone = describeRecord(changedAlone);
+            const bool sameValues = std::equal(fieldsAlone.begin(), fieldsAlone.end(), fieldsOfA.begin(), fieldsOfA.end(),
+                                               [](const RecordField& x, const RecordField& y) { return x.value == y.value; });
+            if (!sameValues) continue;  // a field names it
+        }
+        if (!offsets.empty()) offsets += ' ';
+        offsets += std::to_string(i);
+    }
+    if (!offsets.empty())
+        lines.push_back(std::string(anyField ? "bytes no field names differ at offsets "
+                                             : "no field differs; bytes differ at offsets ") +
+                        offsets);
+    return lines;
 }
 
 std::string extensionBlockHex(const KeyerSettings& record) {

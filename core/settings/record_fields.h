@@ -24,6 +24,13 @@ std::vector<RecordField> describeRecord(const KeyerSettings& record);
 // The extension block as hex bytes, "xx xx ..." (shown, never set by name).
 std::string extensionBlockHex(const KeyerSettings& record);
 
+// How record b differs from record a, in the words jxtool prints: one line
+// per field, `user1.weight: "62" -> "60"`, then the offsets of differing
+// bytes that no field names (changed alone, they change no field's value),
+// or, when no field differs at all, every differing offset.  Empty when the
+// 300 bytes are equal.
+std::vector<std::string> recordDifferences(const KeyerSettings& a, const KeyerSettings& b);
+
 struct FieldAssignment {
     std::string name;
     std::string value;

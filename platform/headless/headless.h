@@ -138,6 +138,12 @@ void setProgramPath(std::string path);
 // What configFileLocation answers: empty (the default) keeps the
 // configuration file beside the program.
 void setConfigFileLocation(std::string path);
+// What historyFolder answers (created as needed when asked for): empty, the
+// default, when no folder is known.
+void setHistoryFolder(std::string path);
+// The wall clock: it reads `epochMs` now and runs on with the virtual clock.
+// At reset it reads 2023-11-14 22:13:20.000 UTC.
+void setWallClock(std::int64_t epochMs);
 void failWindowClassRegistration(bool fail);
 std::string registeredClassName();
 

@@ -16,6 +16,10 @@
 namespace {
 std::string programFile;
 std::string configFile;
+std::string historyFolderPath;
+constexpr std::int64_t DefaultWallClockMs = 1'700'000'000'000;
+std::int64_t wallClockBaseMs = DefaultWallClockMs;
+std::int64_t wallClockSetAtMs = 0;
 bool failReads = false;
 bool failWrites = false;
 bool failThreads = false;
@@ -34,6 +38,15 @@ std::vector<StartedThread> threads;
 
 std::string programPath() { return programFile; }
 std::string configFileLocation() { return configFile; }
+
+std::string historyFolder() {
+    if (!historyFolderPath.empty()) posixCreateFolders(historyFolderPath);
+    return historyFolderPath;
+}
+
+bool listFolder(std::string_view folder, std::vector<std::string>& names) { return posixListFolder(folder, names); }
+
+bool removeFile(std::string_view path) { return posixRemoveFile(path); }
 
 FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest) {
     FileReadResult result = posixReadFileStart(path, dest);
@@ -58,6 +71,8 @@ void sleepMs(int milliseconds) {
 }
 
 std::int64_t monotonicMs() { return headless::nowMs(); }
+
+std::int64_t wallClockMs() { return wallClockBaseMs + headless::nowMs() - wallClockSetAtMs; }
 
 // Progress goes line by line, as into a log.
 bool standardErrorIsTerminal() { return false; }
@@ -89,6 +104,11 @@ void reset() {
 const std::vector<int>& sleeps() { return sleepLog; }
 void setProgramPath(std::string path) { programFile = std::move(path); }
 void setConfigFileLocation(std::string path) { configFile = std::move(path); }
+void setHistoryFolder(std::string path) { historyFolderPath = std::move(path); }
+void setWallClock(std::int64_t epochMs) {
+    wallClockBaseMs = epochMs;
+    wallClockSetAtMs = nowMs();
+}
 void failFileReads(bool fail) { failReads = fail; }
 void failFileWrites(bool fail) { failWrites = fail; }
 void failThreadStart(bool fail) { failThreads = fail; }
@@ -103,6 +123,9 @@ void (*resetSerialPorts)() = nullptr;
 void resetFiles() {
     programFile.clear();
     configFile.clear();
+    historyFolderPath.clear();
+    wallClockBaseMs = DefaultWallClockMs;
+    wallClockSetAtMs = 0;
     failReads = false;
     failWrites = false;
 }

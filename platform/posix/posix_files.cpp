@@ -1,8 +1,10 @@
 #include "platform/posix/posix_files.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,4 +100,25 @@ void closeLineFile(LineFile* file) {
     if (!file) return;
     std::fclose(file->stream);
     delete file;
+}
+
+bool posixListFolder(std::string_view folder, std::vector<std::string>& names) {
+    const std::string name(folder);
+    DIR* dir = ::opendir(name.c_str());
+    if (!dir) return false;
+    names.clear();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view file = entry->d_name;
+        if (file != "." && file != "..") names.emplace_back(file);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+bool posixRemoveFile(std::string_view path) { return ::unlink(std::string(path).c_str()) == 0; }
+
+void posixCreateFolders(const std::string& folder) {
+    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+    ::mkdir(folder.c_str(), 0700);
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -13,3 +15,10 @@ using FlushToDisk = std::function<int(int fd)>;
 // flush: fsync when empty; tests pass their own to see what is flushed when.
 FileWriteStatus posixReplaceFile(std::string_view path, std::span<const std::uint8_t> bytes,
                                  bool simulateWriteFailure = false, const FlushToDisk& flush = {});
+
+bool posixListFolder(std::string_view folder, std::vector<std::string>& names);
+bool posixRemoveFile(std::string_view path);
+// Creates the folder and each missing folder above it, for the owner only
+// (as the XDG base directories ask).  One that cannot be made is left to
+// the write into it to report.
+void posixCreateFolders(const std::string& folder);

@@ -1,10 +1,7 @@
 // Files, threads and time of the Linux programs: the desktop program and jxtool.
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <system_error>
 #include <thread>
 
@@ -12,19 +9,6 @@
 #include "platform/posix/posix_files.h"
 #include "platform/posix/xdg_config.h"
 #include "platform/threads.h"
-
-namespace {
-
-// Creates each missing folder of path (not its last component) with
-// permissions for the owner only, as the XDG base directories ask.
-void createParentFolders(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return;
-    }
-}
-
-}  // namespace
 
 std::string programPath() {
     std::string path(4096, '\0');
@@ -37,10 +21,21 @@ std::string programPath() {
 std::string configFileLocation() {
     const std::string folder = keyerConfigFolder();
     if (folder.empty()) return {};
-    const std::string file = folder + "/keyer-tools.cfg";
-    createParentFolders(file);
-    return file;
+    posixCreateFolders(folder);
+    return folder + "/keyer-tools.cfg";
 }
+
+std::string historyFolder() {
+    const std::string data = keyerDataFolder();
+    if (data.empty()) return {};
+    const std::string folder = data + "/history";
+    posixCreateFolders(folder);
+    return folder;
+}
+
+bool listFolder(std::string_view folder, std::vector<std::string>& names) { return posixListFolder(folder, names); }
+
+bool removeFile(std::string_view path) { return posixRemoveFile(path); }
 
 FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest) {
     return posixReadFileStart(path, dest);
@@ -52,6 +47,11 @@ FileWriteStatus replaceFile(std::string_view path, std::span<const std::uint8_t>
 
 void sleepMs(int milliseconds) {
     if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+std::int64_t wallClockMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
 }
 
 std::int64_t monotonicMs() {

@@ -18,25 +18,38 @@ std::string joined(const std::string& folder, const char* name) {
     return folder == "/" ? folder + name : folder + "/" + name;
 }
 
-}  // namespace
-
-std::string keyerConfigFolderFrom(const char* xdgConfigHome, const char* home, const char* passwdHome) {
+// keyer-tools under the XDG folder when it is absolute, else under
+// `inHome` of the home folder.
+std::string keyerFolderFrom(const char* xdgHome, const char* inHome, const char* home, const char* passwdHome) {
     std::string base;
-    if (absolute(xdgConfigHome)) {
-        base = withoutTrailingSlashes(xdgConfigHome);
+    if (absolute(xdgHome)) {
+        base = withoutTrailingSlashes(xdgHome);
     } else if (const char* homeFolder = absolute(home) ? home : absolute(passwdHome) ? passwdHome : nullptr) {
-        base = joined(withoutTrailingSlashes(homeFolder), ".config");
+        base = joined(withoutTrailingSlashes(homeFolder), inHome);
     } else {
         return {};
     }
     return joined(base, "keyer-tools");
 }
 
-std::string keyerConfigFolder() {
-    const char* xdgConfigHome = std::getenv("XDG_CONFIG_HOME");
+std::string keyerFolder(const char* xdgVariable, const char* inHome) {
+    const char* xdgHome = std::getenv(xdgVariable);
     const char* home = std::getenv("HOME");
-    if (absolute(xdgConfigHome) || absolute(home)) return keyerConfigFolderFrom(xdgConfigHome, home, nullptr);
+    if (absolute(xdgHome) || absolute(home)) return keyerFolderFrom(xdgHome, inHome, home, nullptr);
     // Only then the password entry (a service or a cron job may run without HOME).
     const passwd* entry = ::getpwuid(::getuid());
-    return keyerConfigFolderFrom(xdgConfigHome, home, entry ? entry->pw_dir : nullptr);
+    return keyerFolderFrom(xdgHome, inHome, home, entry ? entry->pw_dir : nullptr);
 }
+
+}  // namespace
+
+std::string keyerConfigFolderFrom(const char* xdgConfigHome, const char* home, const char* passwdHome) {
+    return keyerFolderFrom(xdgConfigHome, ".config", home, passwdHome);
+}
+
+std::string keyerDataFolderFrom(const char* xdgDataHome, const char* home, const char* passwdHome) {
+    return keyerFolderFrom(xdgDataHome, ".local/share", home, passwdHome);
+}
+
+std::string keyerConfigFolder() { return keyerFolder("XDG_CONFIG_HOME", ".config"); }
+std::string keyerDataFolder() { return keyerFolder("XDG_DATA_HOME", ".local/share"); }

@@ -4,9 +4,14 @@
 // program saves go out through the browser's save picker or as a download.
 #include <emscripten.h>
 
+#include <dirent.h>
+#include <errno.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/file_dialog.h"
 #include "platform/file_names.h"
@@ -25,6 +30,7 @@ constexpr std::string_view DownloadFolder = "/download/";
 EM_JS(int, page_virtual_session, (), { return KeyerPage.virtualSession ? 1 : 0; });
 EM_JS(void, page_load_stored, (const char* folder), { KeyerPage.loadStoredFiles(UTF8ToString(folder)); });
 EM_JS(void, page_store_file, (const char* path), { KeyerPage.storeFile(UTF8ToString(path)); });
+EM_JS(void, page_forget_file, (const char* path), { KeyerPage.forgetFile(UTF8ToString(path)); });
 EM_JS(int, page_choose_file_to_open, (const char* accept), {
     return KeyerPage.chooseFileToOpen(UTF8ToString(accept));
 });
@@ -72,6 +78,33 @@ void loadStoredConfiguration() { page_load_stored(std::string(StoredFolder).c_st
 std::string programPath() { return "/keyer-tools"; }
 
 std::string configFileLocation() { return web::configurationPath(); }
+
+// A real keyer's records are kept in the browser's storage beside the
+// configuration; the virtual keyer's last for this page's life only.
+std::string historyFolder() {
+    const std::string folder = std::string(page_virtual_session() ? SessionFolder : StoredFolder) + "history";
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return {};
+    return folder;
+}
+
+bool listFolder(std::string_view folder, std::vector<std::string>& names) {
+    names.clear();
+    DIR* dir = ::opendir(std::string(folder).c_str());
+    if (!dir) return false;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return true;
+}
+
+bool removeFile(std::string_view path) {
+    const std::string target(path);
+    if (std::remove(target.c_str()) != 0) return false;
+    if (startsWith(target, StoredFolder)) page_forget_file(target.c_str());
+    return true;
+}
 
 FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest) {
     std::FILE* file = std::fopen(std::string(path).c_str(), "rb");

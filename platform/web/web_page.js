@@ -495,12 +495,21 @@ var KeyerPage = (function () {
     try {
       for (let k = 0; k < localStorage.length; ++k) {
         const key = localStorage.key(k);
-        if (key.startsWith(storagePrefix)) FS.writeFile(folder + key.slice(storagePrefix.length), fromHex(localStorage.getItem(key)));
+        if (!key.startsWith(storagePrefix)) continue;
+        // Keys are paths below the stored folder: "keyer-tools.cfg", "history/<entry>".
+        const relative = key.slice(storagePrefix.length);
+        const slash = relative.lastIndexOf("/");
+        if (slash > 0) { try { FS.mkdirTree(folder + relative.slice(0, slash)); } catch (e) { /* there already */ } }
+        FS.writeFile(folder + relative, fromHex(localStorage.getItem(key)));
       }
     } catch (e) { /* no storage in this browser: the program starts as on a first visit */ }
   };
+  function storageKey(path) { return storagePrefix + path.slice("/stored/".length); }
   page.storeFile = function (path) {
-    try { localStorage.setItem(storagePrefix + baseName(path), toHex(FS.readFile(path))); } catch (e) { /* kept for this visit only */ }
+    try { localStorage.setItem(storageKey(path), toHex(FS.readFile(path))); } catch (e) { /* kept for this visit only */ }
+  };
+  page.forgetFile = function (path) {
+    try { localStorage.removeItem(storageKey(path)); } catch (e) { /* nothing was kept */ }
   };
   function activated() { return !navigator.userActivation || navigator.userActivation.isActive; }
   page.chooseFileToOpen = (accept) => page.startOperation(async (id) => {

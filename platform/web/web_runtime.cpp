@@ -6,6 +6,7 @@
 #include <emscripten/fiber.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -137,6 +138,11 @@ void sleepMs(int milliseconds) {
 }
 
 std::int64_t monotonicMs() { return static_cast<std::int64_t>(web::nowMs()); }
+
+std::int64_t wallClockMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 bool startThread(void (*fn)(void*), void* arg) {
     initialiseDialogsFiber();

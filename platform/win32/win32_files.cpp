@@ -1,5 +1,6 @@
-// Files on Win32: the program's own path, reading the start of a file, and
-// replacing a file safely through a new file in the same folder.
+// Files on Win32: the program's own path, the history folder beside it,
+// reading the start of a file, replacing a file safely through a new file in
+// the same folder, listing a folder and removing a file.
 #include <windows.h>
 
 #include <algorithm>
@@ -56,6 +57,33 @@ std::string programPath() {
 
 // On Windows the configuration file lives beside the program, under its name.
 std::string configFileLocation() { return {}; }
+
+// The history lives beside the program, as its configuration file does.
+std::string historyFolder() {
+    const std::string self = programPath();
+    const auto slash = self.find_last_of("\\/");
+    if (slash == std::string::npos) return {};
+    const std::string folder = self.substr(0, slash + 1) + "history";
+    CreateDirectoryA(folder.c_str(), nullptr);  // already there, or it cannot be: the write will say
+    return folder;
+}
+
+bool listFolder(std::string_view folder, std::vector<std::string>& names) {
+    const std::string pattern = std::string(folder) + "\\*";
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    names.clear();
+    // A folder with nothing in it at all (a drive's root) finds no match.
+    if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        const std::string_view name = found.cFileName;
+        if (name != "." && name != "..") names.emplace_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return true;
+}
+
+bool removeFile(std::string_view path) { return DeleteFileA(std::string(path).c_str()) != FALSE; }
 
 FileReadResult readFileStart(std::string_view path, std::span<std::uint8_t> dest) {
     const std::string name(path);

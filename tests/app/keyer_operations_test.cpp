@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <tuple>
@@ -61,6 +62,16 @@ protected:
         loadMessages(w);
         loadPanel(w, activeUserSet);
         ASSERT_EQ(w->text(MessageEdit1), "");
+    }
+    // The record history's entries, oldest first, as their bytes.
+    std::vector<Bytes> history() const {
+        std::vector<std::filesystem::path> files;
+        if (std::filesystem::exists(tempDir / "history"))
+            for (const auto& e : std::filesystem::directory_iterator(tempDir / "history")) files.push_back(e.path());
+        std::ranges::sort(files);
+        std::vector<Bytes> entries;
+        for (const auto& f : files) entries.push_back(readWholeFile(f));
+        return entries;
     }
     KeyerSimulator keyer;
     Window w = nullptr;
@@ -202,6 +213,27 @@ TEST_F(KeyerOperations, ReadFillsTheRecordThePanelAndTheMessages) {
     EXPECT_TRUE(w->enabled(ReadButton));
 }
 
+TEST_F(KeyerOperations, ReadAndWriteKeepTheirRecordsWithoutAWord) {
+    attach();
+    giveKeyerARecord();
+    w->click(TestButton);
+    w->click(ReadButton);
+    const Bytes read(keyer.record().begin(), keyer.record().end());
+    w->setText(WeightEdit, "55");
+    w->click(WriteButton);
+    ASSERT_EQ(w->text(OperationStatus), "Done");
+    EXPECT_EQ(history(), (std::vector<Bytes>{read, Bytes(keyer.record().begin(), keyer.record().end())}));
+
+    // A history that cannot be written changes nothing the operator sees.
+    headless::failFileWrites(true);
+    w->setText(WeightEdit, "56");
+    w->click(WriteButton);
+    EXPECT_EQ(w->text(OperationStatus), "Done");
+    EXPECT_EQ(keyer.record()[3], 56);
+    EXPECT_TRUE(headless::messageBoxes().empty());
+    EXPECT_EQ(history().size(), 2u);
+}
+
 TEST_F(KeyerOperations, ReadWithUser2OnShowLoadsUser2AndKeepsTheRadioButtons) {
     attach();
     giveKeyerARecord();
@@ -259,6 +291,7 @@ TEST_F(KeyerOperations, AReadCutShortChangesNothingAndSaysSo) {
         EXPECT_EQ(std::memcmp(&keyerSettings, &recordBefore, sizeof recordBefore), 0);
         EXPECT_EQ(panelState(w), panelBefore);
         EXPECT_EQ(sent({0x00, 0x1A}), c.extensionAsked);
+        EXPECT_TRUE(history().empty());
     }
     // The same keyer, whole again: the record, panel and messages arrive.
     keyer.clearFaults();
@@ -298,6 +331,7 @@ TEST_F(KeyerOperations, AWriteNotAllSentSaysSo) {
         EXPECT_EQ(w->text(OperationStatus), "Write Fail");
         EXPECT_EQ(headless::sleeps().back(), 3000);  // after the same settling wait
         EXPECT_EQ(sent({0x00, 0x0D}), c.imageSent);
+        EXPECT_TRUE(history().empty()) << "only a whole Write is kept";
     }
 }
 

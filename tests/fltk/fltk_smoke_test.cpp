@@ -7,21 +7,28 @@
 // Skips when Xvfb or xdotool is not installed (scripts/test installs both).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <vector>
 
+#include "core/settings/keyer_settings.h"
 #include "dialogs/main_window.h"
 #include "dialogs/program_state.h"
+#include "dialogs/startup.h"
 #include "platform/fltk/fltk_internal.h"
 #include "platform/fltk/fltk_program.h"
 #include "sim/pty_keyer_server.h"
 #include "resources/control_ids.h"
 #include "tests/fltk/recording_proc.h"
 #include "tests/fltk/x_session.h"
+#include "tests/pty/keyer_sim_process.h"
 
 namespace {
 
@@ -453,6 +460,47 @@ TEST_F(FltkSmokeTest, KeyerToolsTracesARead) {
     EXPECT_NE(std::find(replies.begin(), replies.end(), 288u), replies.end());
     EXPECT_NE(std::find(replies.begin(), replies.end(), 12u), replies.end());
     std::filesystem::remove_all(folder);
+}
+
+// Read JX and Write JX of the Linux program against keyer-sim: the records
+// read and sent land in the record history under the XDG data folder.
+TEST_F(FltkSmokeTest, ReadAndWriteKeepTheirRecordsInTheHistoryFolder) {
+    namespace fs = std::filesystem;
+    const fs::path home = fs::temp_directory_path() / ("keyer-smoke-" + std::to_string(::getpid()));
+    ::setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
+    KeyerSimProcess keyer;
+    ASSERT_TRUE(keyer.start({"--com", "1", "--save-record", (home / "keyer.eep").string()}).starts_with("/dev/"));
+    comPortNumber = 1;
+    Window main = show(dlg::MainWindow, mainWindowProc);
+    const auto statusIs = [&](const char* text) {
+        return pumpUntil([&] { return getControlText(main, mainwin::OperationStatus, 20) == text; });
+    };
+    click(main, mainwin::TestButton);
+    ASSERT_TRUE(statusIs(">JX OK"));
+    click(main, mainwin::ReadButton);
+    ASSERT_TRUE(statusIs(">Done"));
+    setControlText(main, mainwin::WeightEdit, "55");
+    click(main, mainwin::WriteButton);
+    ASSERT_TRUE(statusIs("Done"));
+    resetProgramState();  // the port closed, as at Exit
+    EXPECT_EQ(keyer.stop(), 0);
+
+    std::vector<fs::path> entries;
+    for (const auto& e : fs::directory_iterator(home / "data" / "keyer-tools" / "history")) entries.push_back(e.path());
+    std::ranges::sort(entries);
+    const auto bytes = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[0].string().ends_with("-read-PIKE-31.02.eep")) << entries[0];
+    EXPECT_TRUE(entries[1].string().ends_with("-write-PIKE-31.02.eep")) << entries[1];
+    const auto factory = factoryRecord();
+    EXPECT_EQ(bytes(entries[0]), std::vector<char>(factory.begin(), factory.end()));
+    EXPECT_EQ(bytes(entries[1]), bytes(home / "keyer.eep"));
+    EXPECT_EQ(bytes(entries[1])[3], 55);  // User 1's weight, as the panel sent it
+    fs::remove_all(home);
 }
 
 }  // namespace

@@ -34,4 +34,16 @@ TEST(XdgConfig, FollowsTheXdgBaseDirectories) {
             << (c.passwdHome ? c.passwdHome : "(unset)");
 }
 
+// The record history's folder follows the same rule under the data folder.
+TEST(XdgConfig, TheDataFolderFollowsTheSameRule) {
+    const XdgCase cases[] = {
+        {"/x/data/", "/home/op", nullptr, "/x/data/keyer-tools"},
+        {"data", "/home/op", nullptr, "/home/op/.local/share/keyer-tools"},
+        {nullptr, "relative", "/home/pw", "/home/pw/.local/share/keyer-tools"},
+        {nullptr, nullptr, nullptr, ""},
+    };
+    for (const XdgCase& c : cases)
+        EXPECT_EQ(keyerDataFolderFrom(c.xdgConfigHome, c.home, c.passwdHome), c.folder) << c.folder;
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <ostream>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "platform/headless/headless.h"
 #include "sim/keyer_bootloader.h"
 #include "tests/firmware/hex_writer.h"
+#include "tests/pty/keyer_sim_process.h"
 #include "tests/pty/pty_fixture.h"
 #include "tests/support/file_faults.h"
 #include "tools/jxtool/jxtool.h"
@@ -44,6 +46,22 @@ protected:
         return runJxtool(args, [this] { return (tempDir / "keyer.cfg").string(); });
     }
     std::string file(const char* name) const { return (tempDir / name).string(); }
+    // The record history's file names, oldest first.
+    std::vector<std::string> history() const {
+        std::vector<std::string> names;
+        if (std::filesystem::exists(tempDir / "history"))
+            for (const auto& e : std::filesystem::directory_iterator(tempDir / "history"))
+                names.push_back(e.path().filename().string());
+        std::ranges::sort(names);
+        return names;
+    }
+    Bytes historyEntry(const std::string& name) const { return readAll(tempDir / "history" / name); }
+    // Standard output of one command.
+    std::string output(std::vector<std::string> args, int& code) {
+        ::testing::internal::CaptureStdout();
+        code = run(std::move(args));
+        return ::testing::internal::GetCapturedStdout();
+    }
     Bytes keyerRecord() {
         return onKeyer([](KeyerSimulator& k) { return Bytes(k.record().begin(), k.record().end()); });
     }
@@ -66,7 +84,10 @@ TEST_F(Jxtool, BackupThenRestoreLeavesTheKeyersRecordByteForByte) {
     EXPECT_EQ(readAll(file("backup.eep")), original);
 
     server->withKeyer([](KeyerSimulator& k) { k.record()[3] = 77; });
-    ASSERT_EQ(run({"--port", "7", "write", file("backup.eep")}), 0);
+    int code = 0;
+    const std::string out = output({"--port", "7", "write", file("backup.eep")}, code);
+    ASSERT_EQ(code, 0);
+    EXPECT_TRUE(out.ends_with("Writing\nDone\nVerified\n")) << out;
     // The settling wait is virtual here: give the server the time it takes to store the bytes.
     for (int i = 0; i < 500 && keyerRecord() != original; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(keyerRecord(), original);
@@ -77,6 +98,35 @@ TEST_F(Jxtool, AReadCutShortSavesNothing) {
     serve();
     EXPECT_EQ(run({"--port", "7", "read", file("backup.eep")}), 1);
     EXPECT_FALSE(std::filesystem::exists(file("backup.eep")));
+    EXPECT_TRUE(history().empty());
+}
+
+TEST_F(Jxtool, EveryRecordReadOrWrittenIsKeptOnceInTheHistory) {
+    const Bytes original = validRecord();
+    std::ranges::copy(original, keyer.record().begin());
+    serve();
+    ASSERT_EQ(run({"--port", "7", "read", file("a.eep")}), 0);
+    Bytes changed = original;
+    changed[3] = 70;  // User 1's weight
+    writeAll(file("b.eep"), changed);
+    ASSERT_EQ(run({"--port", "7", "write", file("b.eep")}), 0);
+    ASSERT_EQ(run({"--port", "7", "read", file("c.eep")}), 0);  // what was just written: not kept again
+
+    const std::vector<std::string> names = history();
+    ASSERT_EQ(names.size(), 2u);
+    EXPECT_TRUE(std::regex_match(names[0], std::regex(R"(\d{8}-\d{6}-\d{3}-read-PIKE-31\.02\.eep)"))) << names[0];
+    EXPECT_TRUE(std::regex_match(names[1], std::regex(R"(\d{8}-\d{6}-\d{3}-write-PIKE-31\.02\.eep)"))) << names[1];
+    EXPECT_EQ(historyEntry(names[0]), original);
+    EXPECT_EQ(historyEntry(names[1]), changed);
+
+    int code = 0;
+    const std::string listed = output({"history"}, code);
+    EXPECT_EQ(code, 0);
+    const std::string folder = (tempDir / "history").string() + "/";
+    const std::string newest = folder + names[1] + "\twrite\t2023-11-14 22:\\d\\d:\\d\\d\\.\\d{3} UTC\tPIKE\t31\\.02\n";
+    EXPECT_TRUE(std::regex_match(listed, std::regex(newest + folder + names[0] + "\tread\t.*\n"))) << listed;
+    // An entry is a settings file like any other.
+    EXPECT_EQ(run({"diff", folder + names[0], file("a.eep")}), 0);
 }
 
 TEST_F(Jxtool, ARefusedValueChangesNoFileAndAnInvalidFileIsNotSent) {
@@ -108,6 +158,101 @@ TEST_F(Jxtool, FlashProgramsAFullImage) {
         EXPECT_EQ(boot->word(3 * 8), program[3 * 16] | (program[3 * 16 + 1] << 8));
     });
     EXPECT_EQ(onKeyer([](KeyerSimulator& k) { return k.identity().firmwareMajor; }), 32);
+}
+
+// update against keyer-sim as a process: the record read before the upload
+// is written back when the update reset it, and left alone otherwise.
+struct UpdateCase {
+    const char* name;
+    std::vector<std::string> keyerOptions;
+    const char* settingsLines;
+    const char* summary;
+    std::vector<const char*> kinds;  // of the history's entries, oldest first
+};
+
+void PrintTo(const UpdateCase& c, std::ostream* os) { *os << c.name; }
+
+class JxtoolUpdate : public Jxtool, public ::testing::WithParamInterface<UpdateCase> {
+protected:
+    void TearDown() override {
+        keyerSim.kill();
+        Jxtool::TearDown();
+    }
+    KeyerSimProcess keyerSim;
+};
+
+TEST_P(JxtoolUpdate, KeepsTheSettingsThroughTheUpdate) {
+    const UpdateCase& c = GetParam();
+    headless::realTimeWorkerSleeps(true);
+    writeAll(file("start.eep"), validRecord());
+    hexw::writeText(file("fw.hex"), hexw::fileOf(hexw::imageBytes(0x20, 0x36)));  // PIKE 32.04
+    std::vector<std::string> options{"--record", file("start.eep"), "--save-record", file("end.eep")};
+    options.insert(options.end(), c.keyerOptions.begin(), c.keyerOptions.end());
+    const std::string device = keyerSim.start(options);
+    ASSERT_TRUE(device.starts_with("/dev/")) << device;
+
+    int code = 0;
+    const std::string out = output({"--port", device, "update", file("fw.hex")}, code);
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_NE(out.find("1/6 check: JX F/W revision 31.02, JX IC: PIKE\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("3/6 program: Upload Completed Successfully\n4/6 restart: JX F/W revision 32.04, JX IC: PIKE\n"),
+              std::string::npos) << out;
+    EXPECT_NE(out.find(c.settingsLines), std::string::npos) << out;
+    EXPECT_TRUE(out.ends_with(std::string("6/6 summary: PIKE 31.02 -> PIKE 32.04, ") + c.summary + "\n")) << out;
+    EXPECT_EQ(keyerSim.stop(), 0);
+    EXPECT_EQ(readAll(file("end.eep")), validRecord());
+
+    const std::vector<std::string> names = history();
+    ASSERT_EQ(names.size(), c.kinds.size());
+    for (std::size_t i = 0; i < names.size(); ++i) EXPECT_NE(names[i].find(c.kinds[i]), std::string::npos) << names[i];
+    EXPECT_EQ(historyEntry(names[0]), validRecord());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keyers, JxtoolUpdate,
+    ::testing::Values(
+        UpdateCase{"SettingsReset",
+                   {"--update-resets-settings"},
+                   "5/6 settings: not the settings kept before the update: writing those back\n"
+                   "5/6 settings: Writing\n5/6 settings: Done\n",
+                   "settings restored and verified",
+                   {"-before-update-PIKE-31.02.eep", "-after-update-PIKE-32.04.eep", "-write-PIKE-32.04.eep"}},
+        UpdateCase{"SettingsKept",
+                   {},
+                   "5/6 settings: the same as before the update: nothing to restore\n",
+                   "settings unchanged by the update",
+                   {"-before-update-PIKE-31.02.eep", "-after-update-PIKE-32.04.eep"}}),
+    [](const ::testing::TestParamInfo<UpdateCase>& i) { return i.param.name; });
+
+TEST_F(Jxtool, AnUpdateWhoseReadIsCutShortSendsNothingToTheBootloader) {
+    const std::shared_ptr<sim::Bootloader> boot = sim::attachBootloader(keyer);
+    keyer.setHangUpInReply(hostcmd::DumpImage, 100);
+    hexw::writeText(file("fw.hex"), hexw::fileOf(hexw::imageBytes(0x20, 0x36)));
+    serve();
+    int code = 0;
+    const std::string out = output({"--port", "7", "update", file("fw.hex")}, code);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(out.ends_with("2/6 backup: >Read Fail\n2/6 backup: nothing was sent to the bootloader\n6/6 summary: "
+                              "the update failed at step 2 (backup); nothing was sent to the bootloader\n"))
+        << out;
+    const auto commands = onKeyer([](KeyerSimulator& k) { return k.commands(); });
+    EXPECT_EQ(std::ranges::count(commands, hostcmd::StartFirmwareUpdate), 0);
+    EXPECT_TRUE(onKeyer([&](KeyerSimulator&) { return boot->frames().empty(); }));
+    EXPECT_TRUE(history().empty());
+}
+
+TEST_F(Jxtool, AWriteIsReadBackAndAFieldStoredWrongIsNamed) {
+    writeAll(file("a.eep"), validRecord());
+    KeyerSimProcess keyerSim;
+    const std::string device = keyerSim.start({"--store-corrupts", "3"});  // User 1's weight
+    ASSERT_TRUE(device.starts_with("/dev/")) << device;
+    int code = 0;
+    std::string out = output({"--port", device, "write", file("a.eep")}, code);
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(out.ends_with("Done\nVerify Fail\nuser1.weight: \"62\" -> \"193\"\n")) << out;
+    out = output({"--port", device, "write", file("a.eep"), "--no-verify"}, code);
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(out.ends_with("Writing\nDone\n")) << out;
 }
 
 // A backup that cannot be saved keeps the backup saved there before.
@@ -160,6 +305,8 @@ TEST_P(JxtoolReadFault, LeavesThePreviousBackupAndExitsWithOne) {
     const std::string backup = (folder / "backup.eep").string();
     const Bytes previous(300, 0x5A);
     writeAll(backup, previous);
+    // Where the backup cannot go, the history cannot either: each says so.
+    headless::setHistoryFolder((folder / "history").string());
     // Opened by the device path, which any user may open here, so that a
     // read as another user reaches the keyer.
     std::filesystem::permissions(server->devicePath(), std::filesystem::perms::all & ~std::filesystem::perms::owner_exec &
@@ -183,9 +330,15 @@ TEST_P(JxtoolReadFault, LeavesThePreviousBackupAndExitsWithOne) {
         errors = capture.take();
     }
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(errors, "jxtool: " + backup + ": " + f.message + " (nothing was saved; the file is as it was)\n");
+    EXPECT_TRUE(errors.starts_with("jxtool: warning: the record was not kept in the history: could not write " +
+                                   (folder / "history").string() + "/"))
+        << errors;
+    EXPECT_TRUE(errors.ends_with("\njxtool: " + backup + ": " + f.message +
+                                 " (nothing was saved; the file is as it was)\n"))
+        << errors;
     EXPECT_EQ(readAll(backup), previous);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "nothing half-written beside it";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), f.fullDisk ? 2 : 1)
+        << "nothing half-written beside it";
     EXPECT_EQ(run(args), 0) << "with room and rights again";
     EXPECT_EQ(readAll(backup), validRecord());
 }
@@ -194,6 +347,32 @@ INSTANTIATE_TEST_SUITE_P(Faults, JxtoolReadFault,
                          ::testing::Values(ReadFault{"FullDisk", true, "Export Log File Failed."},
                                            ReadFault{"ReadOnlyFolder", false, "Can't open Settings file for write"}),
                          [](const ::testing::TestParamInfo<ReadFault>& i) { return i.param.name; });
+
+TEST_F(Jxtool, AReadOnlyHistoryCostsOneWarningAndTheReadStillSucceeds) {
+    std::ranges::copy(validRecord(), keyer.record().begin());
+    serve();
+    // Reached and saved as another user when run as root.
+    const auto everyone = std::filesystem::perms::owner_all | std::filesystem::perms::group_all |
+                          std::filesystem::perms::others_all;
+    std::filesystem::permissions(server->devicePath(), everyone & ~std::filesystem::perms::owner_exec &
+                                                          ~std::filesystem::perms::group_exec &
+                                                          ~std::filesystem::perms::others_exec);
+    std::filesystem::create_directories(tempDir / "out");
+    std::filesystem::permissions(tempDir / "out", everyone);
+    std::filesystem::create_directories(tempDir / "history");
+    const ScopedReadOnlyFolder readOnly(tempDir / "history");
+    if (!readOnly.reason().empty()) GTEST_SKIP() << readOnly.reason();
+    const std::string backup = (tempDir / "out" / "a.eep").string();
+    StderrCapture capture;
+    const int code = run({"--port", server->devicePath(), "read", backup});
+    const std::string errors = capture.take();
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(std::regex_match(errors, std::regex("jxtool: warning: the record was not kept in the history: "
+                                                    "could not write [^\n]*-read-PIKE-31\\.02\\.eep\n")))
+        << errors;
+    EXPECT_EQ(readAll(backup), validRecord());
+    EXPECT_TRUE(history().empty());
+}
 
 // The commands on files and the port list never look for the configuration
 // file; the commands that talk to the keyer without --port take its port.

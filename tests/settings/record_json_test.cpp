@@ -120,4 +120,19 @@ TEST(RecordFields, ARefusalLeavesTheRecordByteForByte) {
     }
 }
 
+// Fields by name, then the bytes no field names: the message area past an
+// empty message memory is such bytes.
+TEST(RecordFields, DifferencesNameTheFieldsThenTheBytesNoFieldNames) {
+    const auto a = std::bit_cast<KeyerSettings>(factoryRecord());
+    KeyerSettings unnamedOnly = a;
+    unnamedOnly.messageArea[200 - MessageAreaOffset] ^= 0xFF;
+    KeyerSettings both = unnamedOnly;
+    both.user1.weight = 60;
+    EXPECT_EQ(recordDifferences(a, a), std::vector<std::string>{});
+    EXPECT_EQ(recordDifferences(a, unnamedOnly),
+              std::vector<std::string>{"no field differs; bytes differ at offsets 200"});
+    EXPECT_EQ(recordDifferences(a, both), (std::vector<std::string>{"user1.weight: \"50\" -> \"60\"",
+                                                                  "bytes no field names differ at offsets 200"}));
+}
+
 }  // namespace

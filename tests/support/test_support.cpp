@@ -15,6 +15,8 @@ void ProgramTest::SetUp() {
     tempDir = std::filesystem::temp_directory_path() /
               ("keyer-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
     std::filesystem::create_directories(tempDir);
+    // Records read and written go to a history of the test's own.
+    headless::setHistoryFolder((tempDir / "history").string());
 }
 
 void ProgramTest::TearDown() {

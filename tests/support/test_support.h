@@ -19,7 +19,7 @@ protected:
     // The main window, opened and initialised as at program start.
     Window openMainWindow();
 
-    std::filesystem::path tempDir;
+    std::filesystem::path tempDir;  // the record history is its history/ folder
 };
 
 std::vector<std::uint8_t> readWholeFile(const std::filesystem::path& path);

@@ -183,6 +183,12 @@ class WebSerialThroughStandInPort(unittest.TestCase):
                 b.click(READ)
                 b.wait_for_text(OPERATION_STATUS, ">Done")
                 self.assertEqual(b.text(WEIGHT), "50")
+                # The record read is kept in the browser's storage, under its history name.
+                kept = b.driver.execute_script(
+                    "return Object.keys(localStorage).filter(k => k.startsWith('keyer-tools/history/'))")
+                self.assertEqual(len(kept), 1, kept)
+                self.assertRegex(kept[0], r"^keyer-tools/history/\d{8}-\d{6}-\d{3}-read-[A-Z]+-[0-9.]+\.eep$")
+                self.assertEqual(len(b.driver.execute_script("return localStorage.getItem(arguments[0])", kept[0])), 600)
                 # The last entry: OK asks the browser's picker, whose port becomes com3.
                 b.click(SET_COM_PORT)
                 b.wait_for(lambda: b.dialog_open(1002), what="the port dialog")

@@ -412,6 +412,34 @@ TEST_F(Win32Files, ProgramPathIsTheFullPathOfTheExe) {
     EXPECT_EQ(self.substr(1, 2), ":\\");
 }
 
+// The record history's needs: its folder beside the program, a folder's
+// names, removing a file, and the calendar time as the system has it.
+TEST_F(Win32Files, HistoryFolderListingRemovalAndWallClock) {
+    const std::string self = programPath();
+    const std::string history = historyFolder();
+    EXPECT_EQ(history, self.substr(0, self.find_last_of('\\') + 1) + "history");
+    EXPECT_TRUE(fs::is_directory(history));
+    std::error_code ignored;
+    fs::remove(history, ignored);  // made here, and still empty
+    write("a.eep", "a");
+    write("b.eep", "b");
+    std::vector<std::string> listed;
+    ASSERT_TRUE(listFolder(folder.string(), listed));
+    std::ranges::sort(listed);
+    EXPECT_EQ(listed, (std::vector<std::string>{"a.eep", "b.eep"}));
+    EXPECT_TRUE(removeFile(path("a.eep")));
+    EXPECT_FALSE(removeFile(path("a.eep")));
+    EXPECT_EQ(names(), std::vector<std::string>{"b.eep"});
+    EXPECT_FALSE(listFolder(path("missing"), listed));
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    const std::int64_t days = wallClockMs() / 86'400'000;  // since 1970-01-01
+    // The same day as the system's own calendar (days from the civil date).
+    const int y = now.wYear - (now.wMonth <= 2), era = y / 400, yoe = y - era * 400;
+    const int doy = (153 * (now.wMonth + (now.wMonth > 2 ? -3 : 9)) + 2) / 5 + now.wDay - 1;
+    EXPECT_NEAR(static_cast<double>(days), era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468, 1);
+}
+
 TEST_F(Win32Files, ReadFileStartReadsUpToTheBufferAndReportsMissingFiles) {
     write("six.bin", std::string("\x05\x00\x00\x00\x07\x07", 6));
     std::uint8_t four[4] = {};

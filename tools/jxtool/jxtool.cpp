@@ -22,6 +22,7 @@
 #include "core/link/open_failure_text.h"
 #include "core/link/port_config.h"
 #include "core/link/port_listing.h"
+#include "core/link/record_history.h"
 #include "core/link/transport.h"
 #include "core/link/wire_trace.h"
 #include "core/settings/keyer_settings.h"
@@ -35,12 +36,11 @@
 #include "resources/keyer_version.h"
 #include "tools/jxtool/doctor_command.h"
 #include "tools/jxtool/port_wait.h"
+#include "tools/jxtool/history_commands.h"
+#include "tools/jxtool/jxtool_support.h"
+#include "tools/jxtool/update_command.h"
 
 namespace {
-
-constexpr int ExitOk = 0;
-constexpr int ExitFailed = 1;
-constexpr int ExitUsage = 2;
 
 constexpr const char* Usage =
     "Usage: jxtool [--port N|DEVICE] COMMAND [ARGUMENTS]\n"
@@ -51,13 +51,16 @@ constexpr const char* Usage =
     "  doctor                         check the port, the system around it and the keyer\n"
     "  test                           the keyer's identity and readings, as Test shows them\n"
     "  read FILE.eep                  Read the keyer and save its 300 bytes\n"
-    "  write FILE.eep                 check both user sets of the file, then Write it to the keyer\n"
+    "  write FILE.eep [--no-verify]   check both user sets of the file, Write it to the keyer, read it back\n"
     "  show FILE.eep [--json]         every field of a settings file\n"
     "  diff A.eep B.eep               the fields and messages that differ\n"
     "  set FILE.eep NAME=VALUE...     change fields with the panel's bounds and messages\n"
     "  import FILE.json FILE.eep      build a settings file from the output of show --json\n"
     "  flash FIRMWARE.hex [--recovery] [--verbose]\n"
     "                                 replace the keyer's firmware through its bootloader\n"
+    "  update FIRMWARE.hex [--recovery] [--settings FILE.eep]\n"
+    "                                 back up the settings, flash, and put them back if the update changed them\n"
+    "  history [--json]               the records read from and sent to keyers, newest first\n"
     "\n"
     "Options:\n"
     "  --port N|DEVICE  the keyer's port: a COM number, or on Linux a device path\n"
@@ -81,9 +84,14 @@ constexpr CommandHelp commandHelp[] = {
     {"doctor", DoctorHelp},
     {"test", "jxtool [--port N|DEVICE] test\n  Checks the link and prints the keyer's IC, firmware and readings.\n"},
     {"read", "jxtool [--port N|DEVICE] read FILE.eep\n  Reads the keyer's 300 bytes and saves them, replacing FILE.eep\n"
-             "  only once all of them are on disk.  A Read cut short saves nothing.\n"},
-    {"write", "jxtool [--port N|DEVICE] write FILE.eep\n  Checks both user sets of the file as the panel checks them (the first\n"
-              "  refusal is printed and nothing is sent), then writes the file to the keyer.\n"},
+             "  only once all of them are on disk.  A Read cut short saves nothing.  The\n"
+             "  record read is kept in the record history too (jxtool history).\n"},
+    {"write", "jxtool [--port N|DEVICE] write FILE.eep [--no-verify]\n"
+              "  Checks both user sets of the file as the panel checks them (the first\n"
+              "  refusal is printed and nothing is sent), writes the file to the keyer, then\n"
+              "  reads the record back and compares all 300 bytes: \"Verified\", or \"Verify\n"
+              "  Fail\" and each field that differs (exit status 1).  --no-verify skips the\n"
+              "  read-back.\n"},
     {"show", "jxtool show FILE.eep [--json]\n  Prints every field of both user sets with its panel label, the RTTY\n"
              "  settings, the extension block, the fourteen messages and the selections.\n"
              "  --json prints the same as JSON, which import and set read back.\n"},
@@ -96,6 +104,8 @@ constexpr CommandHelp commandHelp[] = {
               "  Loads the firmware file, checks it against the keyer's IC and programs it.\n"
               "  A keyer that answers only with its bootloader is programmed in recovery\n"
               "  mode, and only with --recovery.  --verbose prints every record sent.\n"},
+    {"update", UpdateHelp},
+    {"history", HistoryHelp},
 };
 
 // 3 for "3", "COM3" or "com3"; 0 for anything else (a device path).
@@ -103,34 +113,6 @@ int comNumberOf(std::string_view text) {
     if (text.size() > 3 && (text.substr(0, 3) == "COM" || text.substr(0, 3) == "com")) text.remove_prefix(3);
     if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string_view::npos) return 0;
     return std::stoi(std::string(text));
-}
-
-int usageError(const std::string& why) {
-    std::fprintf(stderr, "jxtool: %s\nTry 'jxtool --help'.\n", why.c_str());
-    return ExitUsage;
-}
-
-int failed(std::string_view why) {
-    std::fprintf(stderr, "jxtool: %.*s\n", static_cast<int>(why.size()), why.data());
-    return ExitFailed;
-}
-
-void printLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
-
-// A settings file as the commands take it: its bytes over a factory-fresh
-// record, so a short file keeps the defaults beyond its end.
-bool loadFile(const std::string& path, KeyerSettings& record) {
-    record = bitCast<KeyerSettings>(factoryRecord());
-    const SettingsFileResult result = loadSettingsFrom(path, record);
-    if (!result.ok) {
-        failed(path + ": " + std::string(result.message));
-        return false;
-    }
-    if (result.bytesRead == 0) {
-        failed(path + ": the file is empty");
-        return false;
-    }
-    return true;
 }
 
 bool saveFile(const std::string& path, const KeyerSettings& record) {
@@ -191,33 +173,54 @@ int commandTest(const Options& options, const std::vector<std::string>&) {
 
 int commandRead(const Options& options, const std::vector<std::string>& args) {
     KeyerLink link;
-    if (!linkChecked(link, options)) return closePort(link), ExitFailed;
+    LinkCheck check;
+    if (!linkChecked(link, options, false, &check)) return closePort(link), ExitFailed;
     printLine(ReadingText);
     KeyerSettings record = bitCast<KeyerSettings>(factoryRecord());
     const TransferResult result = readRecordFromKeyer(link, record);
     closePort(link);
     printLine(result.status);
     if (!result.ok) return failed("nothing was saved");
+    keepRecordInHistory(record, HistoryKind::Read, check.identity);
     return saveFile(args[0], record) ? ExitOk : ExitFailed;
 }
 
 int commandWrite(const Options& options, const std::vector<std::string>& args) {
+    bool verify = true;
+    std::string path;
+    for (const std::string& arg : args) {
+        if (arg == "--no-verify")
+            verify = false;
+        else if (path.empty())
+            path = arg;
+        else
+            return usageError("write takes one settings file");
+    }
+    if (path.empty()) return usageError("write needs a settings file");
     KeyerSettings record{};
-    if (!loadFile(args[0], record)) return ExitFailed;
+    if (!loadSettingsArgument(path, record)) return ExitFailed;
     if (const std::string_view refusal = checkRecordForWrite(record); !refusal.empty())
         return failed(std::string(refusal) + " (nothing was sent)");
     KeyerLink link;
-    if (!linkChecked(link, options)) return closePort(link), ExitFailed;
+    LinkCheck check;
+    if (!linkChecked(link, options, false, &check)) return closePort(link), ExitFailed;
     printLine(WritingText);
     const TransferResult result = writeRecordToKeyer(link, record);
-    closePort(link);
     printLine(result.status);
-    return result.ok ? ExitOk : ExitFailed;
+    if (!result.ok) return closePort(link), ExitFailed;
+    keepRecordInHistory(record, HistoryKind::Write, check.identity);
+    if (!verify) return closePort(link), ExitOk;
+    // What the keyer stored, read back after the hold on the same link.
+    const VerifyResult verified = verifyRecordOnKeyer(link, record);
+    closePort(link);
+    printLine(verified.status);
+    for (const std::string& line : verified.differences) printLine(line);
+    return verified.ok ? ExitOk : ExitFailed;
 }
 
 int commandShow(const Options&, const std::vector<std::string>& args) {
     KeyerSettings record{};
-    if (!loadFile(args[0], record)) return ExitFailed;
+    if (!loadSettingsArgument(args[0], record)) return ExitFailed;
     if (args.size() == 2) {
         std::fputs(recordToJson(record).c_str(), stdout);
         return ExitOk;
@@ -230,26 +233,10 @@ int commandShow(const Options&, const std::vector<std::string>& args) {
 
 int commandDiff(const Options&, const std::vector<std::string>& args) {
     KeyerSettings a{}, b{};
-    if (!loadFile(args[0], a) || !loadFile(args[1], b)) return ExitFailed;
-    const std::vector<RecordField> fa = describeRecord(a);
-    const std::vector<RecordField> fb = describeRecord(b);
-    bool any = false;
-    for (std::size_t i = 0; i < fa.size() && i < fb.size(); ++i) {
-        if (fa[i].value == fb[i].value) continue;
-        std::printf("%s: \"%s\" -> \"%s\"\n", fa[i].name.c_str(), fa[i].value.c_str(), fb[i].value.c_str());
-        any = true;
-    }
-    // Bits no field names (and message bytes past the texts) can differ too.
-    std::string offsets;
-    const auto ba = recordBytes(a);
-    const auto bb = recordBytes(b);
-    for (std::size_t i = 0; i < RecordSize; ++i)
-        if (ba[i] != bb[i]) {
-            if (!offsets.empty()) offsets += ' ';
-            offsets += std::to_string(i);
-        }
-    if (!any && !offsets.empty()) std::printf("no field differs; bytes differ at offsets %s\n", offsets.c_str());
-    if (offsets.empty()) printLine("no differences");
+    if (!loadSettingsArgument(args[0], a) || !loadSettingsArgument(args[1], b)) return ExitFailed;
+    const std::vector<std::string> differences = recordDifferences(a, b);
+    for (const std::string& line : differences) printLine(line);
+    if (differences.empty()) printLine("no differences");
     return ExitOk;
 }
 
@@ -261,7 +248,7 @@ int commandSet(const Options&, const std::vector<std::string>& args) {
         assignments.push_back({args[i].substr(0, eq), args[i].substr(eq + 1)});
     }
     KeyerSettings record{};
-    if (!loadFile(args[0], record)) return ExitFailed;
+    if (!loadSettingsArgument(args[0], record)) return ExitFailed;
     const SetFieldsResult result = setRecordFields(record, assignments);
     if (!result.ok) return failed(result.message + " (" + args[0] + " is unchanged)");
     return saveFile(args[0], record) ? ExitOk : ExitFailed;
@@ -277,19 +264,6 @@ int commandImport(const Options&, const std::vector<std::string>& args) {
     const JsonImportResult result = recordFromJson(text.str(), record);
     if (!result.ok) return failed(args[0] + ": " + result.message);
     return saveFile(args[1], record) ? ExitOk : ExitFailed;
-}
-
-void showProgress(int percent, bool onTerminal, int& lastShown) {
-    if (onTerminal) {
-        constexpr int Width = 40;
-        const int filled = percent * Width / 100;
-        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                     std::string(static_cast<std::size_t>(Width - filled), ' ').c_str(), percent);
-        std::fflush(stderr);
-    } else if (percent / 10 > lastShown / 10) {
-        std::fprintf(stderr, "progress %d%%\n", percent);
-    }
-    lastShown = percent;
 }
 
 int commandFlash(const Options& options, const std::vector<std::string>& args) {
@@ -348,10 +322,11 @@ struct Command {
 };
 constexpr Command commands[] = {
     {"ports", 0, 2, false, commandPorts}, {"test", 0, 0, true, commandTest},
-    {"read", 1, 1, true, commandRead},    {"write", 1, 1, true, commandWrite},
+    {"read", 1, 1, true, commandRead},    {"write", 1, 2, true, commandWrite},
     {"show", 1, 2, false, commandShow},   {"diff", 2, 2, false, commandDiff},
     {"set", 2, 1000, false, commandSet},  {"import", 2, 2, false, commandImport},
-    {"flash", 1, 3, true, commandFlash},  {"doctor", 0, 0, true, commandDoctor},
+    {"flash", 1, 3, true, commandFlash},  {"update", 1, 4, true, commandUpdate},
+    {"doctor", 0, 0, true, commandDoctor}, {"history", 0, 1, false, commandHistory},
 };
 
 // --trace: the trace every link of the command writes; none when the file

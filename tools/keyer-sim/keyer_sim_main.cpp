@@ -59,6 +59,10 @@ const char* const usage =
     "                        from 0 (the first frame of an upload, record 4)\n"
     "  --silent-at WHERE     the bootloader says nothing there and does not act:\n"
     "                        no sync, frame N not stored, or no restart\n"
+    "  --store-corrupts OFFSET   the keyer stores byte OFFSET (0-299) of every\n"
+    "                        record written to it inverted, so a read-back differs\n"
+    "  --update-resets-settings  after a firmware upload the record returns to\n"
+    "                        factory settings, as some firmware updates do\n"
     "SIGUSR1 pulls the cable: the line hangs up and the keyer goes silent.\n"
     "Stops on SIGINT or SIGTERM, removing the link it made.\n";
 
@@ -132,7 +136,8 @@ int main(int argc, char** argv) {
     int major = 31, minor = 2;
     long minorByte = -1;
     std::string linkPath, recordIn, recordOut, logPath;
-    bool pace = false, silent = false;
+    bool pace = false, silent = false, updateResetsSettings = false;
+    long storeCorrupts = -1;
     std::vector<std::pair<std::uint8_t, long>> shortReplies, queryReplies, replyHangUps, blockHangUps;
     std::vector<BootloaderFault> bootloaderFaults;
 
@@ -197,6 +202,10 @@ int main(int argc, char** argv) {
                    parseBootloaderFault(v, sim::FrameFault::disconnect(), bootloaderFaults)) {
         } else if (a == "--silent-at" && value(v) &&
                    parseBootloaderFault(v, sim::FrameFault::silence(), bootloaderFaults)) {
+        } else if (a == "--store-corrupts" && value(v) && parseNumber(v, 10, 299, n)) {
+            storeCorrupts = n;
+        } else if (a == "--update-resets-settings") {
+            updateResetsSettings = true;
         } else if (a == "--garbage-echo" && value(v) && parseNumber(v, 16, 255, n)) {
             queryReplies.emplace_back(0x04, n);
         } else {
@@ -223,6 +232,8 @@ int main(int argc, char** argv) {
         std::memcpy(keyer.record().data(), bytes.data(), SimRecordSize);
     }
     keyer.setSilent(silent);
+    if (storeCorrupts >= 0) keyer.setStoreCorruption(static_cast<std::size_t>(storeCorrupts));
+    keyer.setUpdateResetsSettings(updateResetsSettings);
     for (auto [c, len] : shortReplies) keyer.setReplyLength(c, static_cast<std::size_t>(len));
     for (auto [c, b] : queryReplies) keyer.setQueryReply(c, static_cast<std::uint8_t>(b));
     for (auto [c, len] : replyHangUps) keyer.setHangUpInReply(c, static_cast<std::size_t>(len));
