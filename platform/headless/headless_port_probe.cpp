@@ -1,9 +1,9 @@
 // Which COM ports exist, as the headless backend is told by the test.
-#include <charconv>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "platform/com_port_names.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 #include "platform/serial.h"
@@ -11,22 +11,11 @@
 namespace {
 std::map<int, SerialOpenStatus> portProbes;
 std::vector<std::string> probedDevices;
-
-// The n of "COMn" or "\\.\COMn"; 0 for any other name.
-int comNumberOf(std::string_view deviceName) {
-    if (deviceName.starts_with("\\\\.\\")) deviceName.remove_prefix(4);
-    if (!deviceName.starts_with("COM")) return 0;
-    deviceName.remove_prefix(3);
-    int number = 0;
-    const auto [end, error] = std::from_chars(deviceName.data(), deviceName.data() + deviceName.size(), number);
-    if (error != std::errc{} || end != deviceName.data() + deviceName.size()) return 0;
-    return number;
-}
 }  // namespace
 
 SerialOpenStatus serialProbe(std::string_view deviceName) {
     probedDevices.emplace_back(deviceName);
-    const auto it = portProbes.find(comNumberOf(deviceName));
+    const auto it = portProbes.find(comNumberOfDeviceName(deviceName));
     // A port the test did not describe is what the serial ports make of it:
     // one with a simulated keyer attached exists.
     return it == portProbes.end() ? headless::serialPortStatus(deviceName) : it->second;

@@ -1,11 +1,11 @@
 // Serial ports of the headless backend: each is a line to an in-process
 // simulated keyer (or to nothing), on the virtual clock.
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <memory>
 #include <mutex>
 
+#include "platform/com_port_names.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 #include "platform/serial.h"
@@ -38,19 +38,6 @@ std::recursive_mutex serialMutex;
 std::map<int, std::shared_ptr<Port>> ports;
 std::vector<std::string> openNames;
 
-// "COM7" or "\\.\COM12" (either case) to 7 or 12; 0 when it is neither.
-int comNumberOf(std::string_view name) {
-    if (name.starts_with("\\\\.\\")) name.remove_prefix(4);
-    if (name.size() < 4) return 0;
-    for (std::size_t k = 0; k < 3; ++k)
-        if (std::toupper(static_cast<unsigned char>(name[k])) != "COM"[k]) return 0;
-    int n = 0;
-    for (char c : name.substr(3)) {
-        if (c < '0' || c > '9' || n > 100000) return 0;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
 
 std::shared_ptr<Port> findPort(int comNumber) {
     const auto it = ports.find(comNumber);
@@ -101,7 +88,7 @@ SerialOpenStatus serialOpen(std::string_view deviceName, SerialDevice** device) 
     std::lock_guard lock(serialMutex);
     *device = nullptr;
     openNames.emplace_back(deviceName);
-    const std::shared_ptr<Port> port = findPort(comNumberOf(deviceName));
+    const std::shared_ptr<Port> port = findPort(comNumberOfDeviceName(deviceName));
     const SerialOpenStatus status = statusOf(port);
     if (status != SerialOpenStatus::Opened) return status;
     port->held = true;
@@ -241,7 +228,7 @@ void setSerialPortFaults(int comNumber, const SerialPortFaults& faults) {
 
 SerialOpenStatus serialPortStatus(std::string_view deviceName) {
     std::lock_guard lock(serialMutex);
-    return statusOf(findPort(comNumberOf(deviceName)));
+    return statusOf(findPort(comNumberOfDeviceName(deviceName)));
 }
 
 std::vector<std::string> serialOpenNames() {

@@ -5,12 +5,12 @@
 #include <emscripten.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "platform/com_port_names.h"
 #include "platform/serial.h"
 #include "platform/web/web_internal.h"
 #include "platform/web/web_runtime.h"
@@ -67,19 +67,6 @@ std::string takeString(char* text) {
     return copy;
 }
 
-// "COM7" or "\\.\COM12" (either case) to 7 or 12; 0 when it is neither.
-int comNumberOf(std::string_view name) {
-    if (name.starts_with("\\\\.\\")) name.remove_prefix(4);
-    if (name.size() < 4) return 0;
-    for (std::size_t k = 0; k < 3; ++k)
-        if (std::toupper(static_cast<unsigned char>(name[k])) != "COM"[k]) return 0;
-    int n = 0;
-    for (char c : name.substr(3)) {
-        if (c < '0' || c > '9' || n > 100000) return 0;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
 
 double deadlineAfter(int milliseconds) { return web::nowMs() + milliseconds; }
 
@@ -145,7 +132,7 @@ struct SerialDevice {
 
 SerialOpenStatus serialOpen(std::string_view deviceName, SerialDevice** device) {
     *device = nullptr;
-    const int number = comNumberOf(deviceName);
+    const int number = comNumberOfDeviceName(deviceName);
     if (number == VirtualKeyerPort) {
         VirtualKeyer& keyer = virtualKeyer();
         if (keyer.held) return SerialOpenStatus::Busy;
@@ -290,7 +277,7 @@ void serialClose(SerialDevice* device) {
 }
 
 SerialOpenStatus serialProbe(std::string_view deviceName) {
-    const int number = comNumberOf(deviceName);
+    const int number = comNumberOfDeviceName(deviceName);
     if (number == VirtualKeyerPort) return virtualKeyer().held ? SerialOpenStatus::Busy : SerialOpenStatus::Opened;
     return grantedIndexOf(number) >= 0 ? SerialOpenStatus::Opened : SerialOpenStatus::NotFound;
 }
