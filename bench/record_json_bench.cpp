@@ -12,7 +12,7 @@
 namespace {
 
 KeyerSettings fullRecord() {
-    auto record = bitCast<KeyerSettings>(factoryRecord());
+    auto record = factorySettings();
     MessageTexts texts;
     for (std::size_t slot = 0; slot < texts.size(); ++slot)
         texts[slot] = std::string(slot < 13 ? 17 : 241 - 13 * 17, static_cast<char>('A' + slot));

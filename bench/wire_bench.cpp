@@ -246,7 +246,7 @@ double timeRead(const std::string& device) {
 }
 
 double timeWrite(const std::string& device) {
-    const KeyerSettings record = bitCast<KeyerSettings>(factoryRecord());
+    const KeyerSettings record = factorySettings();
     const auto start = Clock::now();
     const LinkCheck check = reconnectAndCheckLink(benchLink, device);
     if (check.code < 0) fail("Write: " + check.status);
@@ -258,7 +258,7 @@ double timeWrite(const std::string& device) {
 }
 
 double timeVerifiedWrite(const std::string& device) {
-    const KeyerSettings record = std::bit_cast<KeyerSettings>(factoryRecord());
+    const KeyerSettings record = factorySettings();
     const auto start = Clock::now();
     const LinkCheck check = reconnectAndCheckLink(benchLink, device);
     if (check.code < 0) fail("verified Write: " + check.status);
@@ -581,7 +581,7 @@ int main(int argc, char** argv) {
     // The settings the update's keyer starts with, and its record history.
     const std::string recordPath = (work / "settings.eep").string();
     {
-        auto settings = std::bit_cast<KeyerSettings>(factoryRecord());
+        auto settings = factorySettings();
         settings.user1.weight = 60;
         std::ofstream(recordPath, std::ios::binary)
             .write(reinterpret_cast<const char*>(recordBytes(settings).data()), RecordSize);

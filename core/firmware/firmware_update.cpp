@@ -1,10 +1,8 @@
 #include "core/firmware/firmware_update.h"
 
 #include <algorithm>
-#include <bit>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/firmware/firmware_image.h"
 #include "core/firmware/hex_file.h"
@@ -24,20 +22,22 @@ std::string checkText(const LinkCheck& check) {
     return check.icLabel.empty() ? check.status : check.status + ", " + check.icLabel;
 }
 
+// The variant a keyer running the image reports: ImageVariant's order is
+// KeyerVariant's, one lower; an IC code no variant owns names none.
+KeyerVariant variantOfImage(const ImageIdentity& image) {
+    const ImageVariant variant = imageVariant(image.icCode);
+    return variant == ImageVariant::Unknown ? KeyerVariant::Unidentified
+                                            : static_cast<KeyerVariant>(static_cast<int>(variant) + 1);
+}
+
+KeyerIdentity identityOfImage(const ImageIdentity& image) { return {variantOfImage(image), image.version, image.icCode}; }
+
 // What the keyer should report once it runs the image: its version and
 // IC code as the major and minor bytes, and the variant the code names.
 bool runsImage(const KeyerIdentity& keyer, const ImageIdentity& image) {
-    const ImageVariant variant = imageVariant(image.icCode);
-    const bool variantMatches =
-        variant == ImageVariant::Unknown || keyer.variant == static_cast<KeyerVariant>(static_cast<int>(variant) + 1);
-    return keyer.firmwareMajor == image.version && keyer.firmwareMinor == image.icCode && variantMatches;
-}
-
-KeyerIdentity identityOfImage(const ImageIdentity& image) {
-    const ImageVariant variant = imageVariant(image.icCode);
-    return {variant == ImageVariant::Unknown ? KeyerVariant::Unidentified
-                                             : static_cast<KeyerVariant>(static_cast<int>(variant) + 1),
-            image.version, image.icCode};
+    const KeyerVariant variant = variantOfImage(image);
+    return keyer.firmwareMajor == image.version && keyer.firmwareMinor == image.icCode &&
+           (variant == KeyerVariant::Unidentified || keyer.variant == variant);
 }
 
 class UpdateRun {
@@ -99,7 +99,7 @@ private:
             return true;
         }
         if (job_.settingsToRestore) report("the keyer's own settings are restored, not " + job_.settingsPath);
-        KeyerSettings before = bitCast<KeyerSettings>(factoryRecord());
+        KeyerSettings before = factorySettings();
         const TransferResult read = readRecordFromKeyer(link_, before);
         report(read.status);
         if (!read.ok) return fail("nothing was sent to the bootloader");
@@ -148,7 +148,7 @@ private:
 
     bool settings() {
         step_ = UpdateStep::Settings;
-        KeyerSettings after = bitCast<KeyerSettings>(factoryRecord());
+        KeyerSettings after = factorySettings();
         const TransferResult read = readRecordFromKeyer(link_, after);
         report(read.status);
         if (!read.ok) return fail("the settings after the update could not be read");

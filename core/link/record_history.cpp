@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 
 #include "platform/file_names.h"
@@ -23,42 +24,24 @@ constexpr std::array<KindName, 4> kindNames{{
 }};
 
 constexpr std::string_view EntryExtension = ".eep";
-constexpr std::int64_t MsPerDay = 86'400'000;
 
 struct CalendarTime {
     int year, month, day, hour, minute, second, millisecond;
 };
 
-// Days since 1970-01-01 to and from the proleptic Gregorian calendar, in
-// eras of 400 years.
-std::int64_t daysFromCivil(int year, int month, int day) {
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return static_cast<std::int64_t>(era) * 146097 + dayOfEra - 719468;
-}
-
 CalendarTime calendarOf(std::int64_t timeMs) {
-    std::int64_t days = timeMs / MsPerDay;
-    std::int64_t msOfDay = timeMs % MsPerDay;
-    if (msOfDay < 0) msOfDay += MsPerDay, --days;
-    const std::int64_t z = days + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t dayOfEra = z - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
-    CalendarTime t{};
-    t.day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    t.year = static_cast<int>(yearOfEra + era * 400 + (t.month <= 2 ? 1 : 0));
-    t.hour = static_cast<int>(msOfDay / 3'600'000);
-    t.minute = static_cast<int>(msOfDay / 60'000 % 60);
-    t.second = static_cast<int>(msOfDay / 1000 % 60);
-    t.millisecond = static_cast<int>(msOfDay % 1000);
-    return t;
+    using namespace std::chrono;
+    const sys_time<milliseconds> time{milliseconds{timeMs}};
+    const sys_days date = floor<days>(time);
+    const year_month_day ymd{date};
+    const hh_mm_ss<milliseconds> clock{time - date};
+    return {int(ymd.year()),
+            int(unsigned(ymd.month())),
+            int(unsigned(ymd.day())),
+            int(clock.hours().count()),
+            int(clock.minutes().count()),
+            int(clock.seconds().count()),
+            int(clock.subseconds().count())};
 }
 
 // The digits of text[from, from + count), or -1 when any is not a digit.
@@ -126,8 +109,10 @@ std::optional<HistoryEntry> parseHistoryEntryName(std::string_view name) {
 
     HistoryEntry entry;
     entry.name = name;
-    entry.timeMs = daysFromCivil(date / 10000, month, day) * MsPerDay + hour * 3'600'000LL + minute * 60'000LL +
-                   second * 1000LL + ms;
+    const std::chrono::sys_days midnight{std::chrono::year{date / 10000} / month / day};
+    const auto time = midnight + std::chrono::hours{hour} + std::chrono::minutes{minute} +
+                      std::chrono::seconds{second} + std::chrono::milliseconds{ms};
+    entry.timeMs = time.time_since_epoch().count();
     std::string_view rest = name.substr(StampLength, name.size() - StampLength - EntryExtension.size());
     const auto kind = std::find_if(kindNames.begin(), kindNames.end(), [&](const KindName& k) {
         return rest.starts_with(k.name) && rest.size() > k.name.size() && rest[k.name.size()] == '-';

@@ -87,10 +87,14 @@ constexpr To bitCast(const From& from) noexcept {
 // The record of a keyer fresh from the factory: both user sets and both
 // extension blocks at their defaults, and an empty message memory (every
 // slot empty, the end pointer at the first text byte, the text area 0).
-constexpr std::array<std::uint8_t, RecordSize> factoryRecord() {
+constexpr KeyerSettings factorySettings() {
     KeyerSettings record{DefaultUserSettings, DefaultUserSettings, {}, DefaultUserExtension, DefaultUserExtension};
     record.messageArea[MessageEndOffset] = static_cast<std::uint8_t>(MessageTextOffset);
-    return bitCast<std::array<std::uint8_t, RecordSize>>(record);
+    return record;
+}
+// ... as the 300 bytes on the wire and in a settings file.
+constexpr std::array<std::uint8_t, RecordSize> factoryRecord() {
+    return bitCast<std::array<std::uint8_t, RecordSize>>(factorySettings());
 }
 
 // Writes the default values into both user sets and both extension blocks;

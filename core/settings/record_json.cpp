@@ -169,7 +169,7 @@ JsonImportResult recordFromJson(std::string_view text, KeyerSettings& record) {
     if (!json::sax_parse(text.begin(), text.end(), &reader)) return {false, reader.error};
     std::vector<FieldAssignment>& members = reader.members;
 
-    KeyerSettings base = bitCast<KeyerSettings>(factoryRecord());
+    KeyerSettings base = factorySettings();
     std::vector<FieldAssignment> fields;
     for (FieldAssignment& member : members) {
         if (member.name == "format") {

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 constexpr std::int64_t May1st2024 = 1'714'566'896'789;  // 2024-05-01 12:34:56.789 UTC
 
 KeyerSettings recordWithWeight(std::uint8_t weight) {
-    auto record = std::bit_cast<KeyerSettings>(factoryRecord());
+    auto record = factorySettings();
     record.user1.weight = weight;
     return record;
 }

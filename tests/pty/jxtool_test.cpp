@@ -67,7 +67,7 @@ protected:
     }
     // A record the capture passes, with every byte of the message area in use.
     static Bytes validRecord() {
-        auto record = bitCast<KeyerSettings>(factoryRecord());
+        auto record = factorySettings();
         record.user1.weight = 62;
         record.user2Ext.sidetoneVolume = 3;
         for (std::size_t i = 15; i < MessageAreaSize; ++i) record.messageArea[i] = static_cast<std::uint8_t>(i);

@@ -33,7 +33,7 @@ TEST(RecordJson, AnyRecordComesBackByteForByte) {
 }
 
 TEST(RecordJson, AnEditedFieldChangesWhatTheSameSetChanges) {
-    const auto factory = bitCast<KeyerSettings>(factoryRecord());
+    const auto factory = factorySettings();
     std::string json = recordToJson(factory);
     for (auto [from, to] : {std::pair{"\"user2.weight\": \"50\"", "\"user2.weight\": \"64\""},
                             std::pair{"\"msg3\": \"\"", "\"msg3\": \"TEST de\\nK1ABC\""},
@@ -91,7 +91,7 @@ TEST(RecordJson, WhatNoFlatObjectOfKeyerTextHoldsIsRefusedByName) {
 }
 
 TEST(RecordFields, PotLimitsSetTogetherPassWhereOneByOneWouldNot) {
-    KeyerSettings record = bitCast<KeyerSettings>(factoryRecord());  // pot 5 to 35
+    KeyerSettings record = factorySettings();  // pot 5 to 35
     const FieldAssignment both[] = {{"user1.potMinWpm", "40"}, {"user1.potMaxWpm", "60"}};
     ASSERT_TRUE(setRecordFields(record, both).ok);
     EXPECT_EQ(record.user1.potMinWpm, 40);
@@ -108,7 +108,7 @@ TEST(RecordFields, ARefusalLeavesTheRecordByteForByte) {
         {{"user1.weight", "60"}, {"msg2", "CQ"}, {"user2.weight", "95"}},
         {{"userSet", "2"}, {"user1.potMinWpm", "20"}, {"msg1", std::string(300, 'E')}},
     };
-    const auto factory = bitCast<KeyerSettings>(factoryRecord());
+    const auto factory = factorySettings();
     for (const auto& assignments : cases) {
         SCOPED_TRACE(assignments.back().name);
         KeyerSettings taken = factory;
@@ -123,7 +123,7 @@ TEST(RecordFields, ARefusalLeavesTheRecordByteForByte) {
 // Fields by name, then the bytes no field names: the message area past an
 // empty message memory is such bytes.
 TEST(RecordFields, DifferencesNameTheFieldsThenTheBytesNoFieldNames) {
-    const auto a = std::bit_cast<KeyerSettings>(factoryRecord());
+    const auto a = factorySettings();
     KeyerSettings unnamedOnly = a;
     unnamedOnly.messageArea[200 - MessageAreaOffset] ^= 0xFF;
     KeyerSettings both = unnamedOnly;

@@ -176,7 +176,7 @@ int commandRead(const Options& options, const std::vector<std::string>& args) {
     LinkCheck check;
     if (!linkChecked(link, options, false, &check)) return closePort(link), ExitFailed;
     printLine(ReadingText);
-    KeyerSettings record = bitCast<KeyerSettings>(factoryRecord());
+    KeyerSettings record = factorySettings();
     const TransferResult result = readRecordFromKeyer(link, record);
     closePort(link);
     printLine(result.status);
@@ -198,9 +198,7 @@ int commandWrite(const Options& options, const std::vector<std::string>& args) {
     }
     if (path.empty()) return usageError("write needs a settings file");
     KeyerSettings record{};
-    if (!loadSettingsArgument(path, record)) return ExitFailed;
-    if (const std::string_view refusal = checkRecordForWrite(record); !refusal.empty())
-        return failed(std::string(refusal) + " (nothing was sent)");
+    if (!loadRecordToWrite(path, record)) return ExitFailed;
     KeyerLink link;
     LinkCheck check;
     if (!linkChecked(link, options, false, &check)) return closePort(link), ExitFailed;

@@ -1,8 +1,8 @@
 #include "tools/jxtool/jxtool_support.h"
 
-#include <bit>
 #include <cstdio>
 
+#include "core/settings/record_fields.h"
 #include "core/settings/settings_file.h"
 
 int usageError(const std::string& why) {
@@ -18,7 +18,7 @@ int failed(std::string_view why) {
 void printLine(std::string_view text) { std::printf("%.*s\n", static_cast<int>(text.size()), text.data()); }
 
 bool loadSettingsArgument(const std::string& path, KeyerSettings& record) {
-    record = bitCast<KeyerSettings>(factoryRecord());
+    record = factorySettings();
     const SettingsFileResult result = loadSettingsFrom(path, record);
     if (!result.ok) {
         failed(path + ": " + std::string(result.message));
@@ -26,6 +26,15 @@ bool loadSettingsArgument(const std::string& path, KeyerSettings& record) {
     }
     if (result.bytesRead == 0) {
         failed(path + ": the file is empty");
+        return false;
+    }
+    return true;
+}
+
+bool loadRecordToWrite(const std::string& path, KeyerSettings& record) {
+    if (!loadSettingsArgument(path, record)) return false;
+    if (const std::string_view refusal = checkRecordForWrite(record); !refusal.empty()) {
+        failed(std::string(refusal) + " (nothing was sent)");
         return false;
     }
     return true;

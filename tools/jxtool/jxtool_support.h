@@ -20,6 +20,8 @@ void printLine(std::string_view text);
 // A settings file as the commands take it: its bytes over a factory-fresh
 // record, so a short file keeps the defaults beyond its end.  Prints why not.
 bool loadSettingsArgument(const std::string& path, KeyerSettings& record);
+// ... one to send to the keyer: refused, with nothing sent, when Write would refuse it.
+bool loadRecordToWrite(const std::string& path, KeyerSettings& record);
 
 // One progress figure: a redrawn bar on a terminal, else a line every ten percent.
 void showProgress(int percent, bool onTerminal, int& lastShown);

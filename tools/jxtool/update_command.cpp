@@ -6,7 +6,6 @@
 #include "core/firmware/firmware_update.h"
 #include "core/link/link_check.h"
 #include "core/link/transport.h"
-#include "core/settings/record_fields.h"
 #include "platform/console.h"
 #include "tools/jxtool/jxtool_support.h"
 
@@ -85,9 +84,7 @@ int commandUpdate(const Options& options, const std::vector<std::string>& args) 
         return usageError("--settings names the settings to restore in recovery mode: give --recovery too");
     if (!job.settingsPath.empty()) {
         KeyerSettings settings{};
-        if (!loadSettingsArgument(job.settingsPath, settings)) return ExitFailed;
-        if (const std::string_view refusal = checkRecordForWrite(settings); !refusal.empty())
-            return failed(std::string(refusal) + " (nothing was sent)");
+        if (!loadRecordToWrite(job.settingsPath, settings)) return ExitFailed;
         job.settingsToRestore = settings;
     }
 
