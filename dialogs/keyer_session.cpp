@@ -15,9 +15,7 @@ void recordKeyerIdentity(const KeyerIdentity& identity) {
 
 void resetKeyerSession() {
     closePort(keyerLink);
-    keyerLink.deviceName.clear();
     keyerLink.settings = {};
-    keyerLink.timeouts = {};
     keyerLink.bytesSinceDrain = 0;
     recordKeyerIdentity({});
 }

@@ -1,5 +1,7 @@
 #include "core/link/open_failure_text.h"
 
+#include <algorithm>
+
 #include "core/text_format.h"
 
 namespace {
@@ -22,12 +24,11 @@ std::string portsHere(const std::vector<ListedPort>& ports) {
     return text;
 }
 
-// The device file, for what is said about its permissions.
+}  // namespace
+
 std::string deviceOf(std::string_view deviceName, const PortFacts& facts) {
     return facts.devicePath.empty() ? std::string(deviceName) : facts.devicePath;
 }
-
-}  // namespace
 
 std::string portLabel(std::string_view deviceName, const PortFacts& facts) {
     if (deviceName.starts_with("\\\\.\\")) deviceName.remove_prefix(4);
@@ -40,6 +41,11 @@ std::string missingPortText(std::string_view deviceName, const PortFacts& facts,
     const std::string label = portLabel(deviceName, facts);
     if (ports.empty()) return label + " does not exist, nor does any other serial port: is the adapter plugged in?";
     return label + " does not exist; the ports here: " + portsHere(ports);
+}
+
+std::size_t namedHolderCount(const PortFacts& facts) {
+    return static_cast<std::size_t>(
+        std::count_if(facts.holders.begin(), facts.holders.end(), [](const PortHolder& h) { return !h.farEnd; }));
 }
 
 std::string holdersText(const PortFacts& facts) {
@@ -85,7 +91,7 @@ std::string composeOpenFailure(std::string_view deviceName, OpenFailure failure,
         case OpenFailure::Busy: {
             const std::string holders = holdersText(facts);
             if (holders.empty()) return label + " is busy: another program has it open; close that program and try again";
-            const bool one = holders.find(", ") == std::string::npos;
+            const bool one = namedHolderCount(facts) == 1;
             return label + " is busy: " + holders + (one ? " has it open; close that program" : " have it open; close those programs") +
                    " and try again";
         }

@@ -4,6 +4,7 @@
 // The window keeps its short status text; jxtool prints this beside it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "core/link/transport.h"
 #include "platform/port_diagnosis.h"
 
+// The device file the port leads to, else the name the operator gave.
+std::string deviceOf(std::string_view deviceName, const PortFacts& facts);
 // "COM11 (/dev/ttyUSB0)", "/dev/ttyUSB0", "COM12": the port as the operator named it.
 std::string portLabel(std::string_view deviceName, const PortFacts& facts);
 
@@ -29,3 +32,5 @@ std::string accessDeniedText(std::string_view deviceName, const PortFacts& facts
 // The processes other than the line's far end that hold the device:
 // "minicom (PID 812), cat (PID 900)"; empty when none is known.
 std::string holdersText(const PortFacts& facts);
+// How many processes holdersText names.
+std::size_t namedHolderCount(const PortFacts& facts);

@@ -5,6 +5,7 @@
 
 #include "core/link/open_failure_text.h"
 #include "core/text_format.h"
+#include "platform/file_names.h"
 
 namespace {
 
@@ -22,12 +23,15 @@ std::string lowerCase(std::string_view text) {
     return lower;
 }
 
-std::string fileName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+// The adapters brltty's rules are known to take: CH340 and CH341 (1a86:7523, 1a86:5523).
+bool isClaimedSerialChip(std::uint16_t vendor, std::uint16_t product) {
+    return vendor == Ch34xVendor && (product == Ch340Product || product == Ch341Product);
+}
 
 DoctorCheck holdersCheck(const std::string& device, const PortFacts& port) {
     const std::string others = holdersText(port);
     if (!others.empty()) {
-        const bool one = others.find(", ") == std::string::npos;
+        const bool one = namedHolderCount(port) == 1;
         return fail("holders: " + others + (one ? " has " : " have ") + device + " open: close " +
                     (one ? "it" : "them") + " before talking to the keyer");
     }
@@ -57,7 +61,7 @@ DoctorCheck brlttyCheck(const PortFacts& port, const SystemFacts& system) {
         return ok("brltty: " + claiming + " claims CH340/CH341 adapters, but the port is none");
     return fail("brltty: " + claiming + " claims CH340/CH341 adapters like this one and takes them away: " +
                 "sudo apt remove brltty if you use no braille display, else mask the rule: sudo ln -s /dev/null /etc/udev/rules.d/" +
-                fileName(claiming));
+                std::string(fileNameOfPath(claiming)));
 }
 
 }  // namespace
@@ -65,10 +69,6 @@ DoctorCheck brlttyCheck(const PortFacts& port, const SystemFacts& system) {
 std::string doctorLine(const DoctorCheck& check) {
     const char* verdict = check.verdict == CheckVerdict::Ok ? "ok" : check.verdict == CheckVerdict::Warn ? "warn" : "fail";
     return formatText("%-4s  ", verdict) + check.text;
-}
-
-bool isClaimedSerialChip(std::uint16_t vendor, std::uint16_t product) {
-    return vendor == Ch34xVendor && (product == Ch340Product || product == Ch341Product);
 }
 
 bool rulesClaimDevice(std::string_view ruleText, std::uint16_t vendor, std::uint16_t product) {
@@ -94,7 +94,7 @@ bool rulesClaimDevice(std::string_view ruleText, std::uint16_t vendor, std::uint
 std::vector<DoctorCheck> portChecks(std::string_view deviceName, const PortFacts& port, const SystemFacts& system,
                                     const std::vector<ListedPort>& ports) {
     std::vector<DoctorCheck> checks;
-    const std::string device = port.devicePath.empty() ? std::string(deviceName) : port.devicePath;
+    const std::string device = deviceOf(deviceName, port);
     if (!port.exists) {
         checks.push_back(fail("port: " + missingPortText(deviceName, port, ports)));
     } else {
@@ -123,7 +123,7 @@ DoctorCheck latencyCheck(const PortFacts& port, LowLatencyState lowLatency) {
             return ok("latency: low-latency mode on" + (timer.empty() ? "" : ", " + timer));
         case LowLatencyState::Refused:
             if (port.latencyTimerMs > 1) {
-                const std::string tty = port.devicePath.substr(port.devicePath.find_last_of('/') + 1);
+                const std::string tty(fileNameOfPath(port.devicePath));
                 return warn("latency: the driver refused low-latency mode and holds each reply up to " +
                             std::to_string(port.latencyTimerMs) + " ms; echo 1 | sudo tee /sys/class/tty/" + tty +
                             "/device/latency_timer");
@@ -137,6 +137,9 @@ DoctorCheck latencyCheck(const PortFacts& port, LowLatencyState lowLatency) {
     return ok("latency: " + timer + " (the port is asked for low-latency mode as it opens)");
 }
 
+namespace {
+
+// The keyer's answer to the link check; check is null when there was no port to ask on.
 DoctorCheck keyerCheck(const LinkCheck* check, std::string_view openExplanation) {
     if (!check) return fail("keyer: not asked: the port does not exist");
     if (check->code == BootloaderOnlyCode)
@@ -145,6 +148,8 @@ DoctorCheck keyerCheck(const LinkCheck* check, std::string_view openExplanation)
     if (check->openFailure != OpenFailure::None) return fail("keyer: " + check->status + ": " + std::string(openExplanation));
     return fail("keyer: " + check->status + ": is the keyer on this port, powered and cabled?");
 }
+
+}  // namespace
 
 std::vector<DoctorCheck> checkPortHealth(KeyerLink& link, std::string_view deviceName) {
     const PortFacts port = examinePort(deviceName);

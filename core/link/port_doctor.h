@@ -25,8 +25,6 @@ struct DoctorCheck {
 // "ok    port: COM7 (/dev/pts/3) exists".
 std::string doctorLine(const DoctorCheck& check);
 
-// The adapters brltty's rules are known to take: CH340 and CH341 (1a86:7523, 1a86:5523).
-bool isClaimedSerialChip(std::uint16_t vendor, std::uint16_t product);
 // Whether a udev rule file's text claims the USB device vendor:product.
 bool rulesClaimDevice(std::string_view ruleText, std::uint16_t vendor, std::uint16_t product);
 
@@ -35,8 +33,6 @@ std::vector<DoctorCheck> portChecks(std::string_view deviceName, const PortFacts
                                     const std::vector<ListedPort>& ports);
 // The adapter's latency, after the link check opened the port (Linux only).
 DoctorCheck latencyCheck(const PortFacts& port, LowLatencyState lowLatency);
-// The keyer's answer to the link check; check is null when there was no port to ask on.
-DoctorCheck keyerCheck(const LinkCheck* check, std::string_view openExplanation);
 
 // Every check of the port, with the facts gathered now and the link check
 // run on `link` (which is closed again).

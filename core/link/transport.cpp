@@ -57,7 +57,6 @@ std::string portDeviceName(int portNumber) {
 PortOpenOutcome openPort(KeyerLink& link, std::string_view name) {
     // A device still open would be lost, and held, for good.
     if (link.device) closePort(link);
-    link.deviceName = name;
     const SerialOpenStatus status = serialOpen(name, &link.device);
     if (status != SerialOpenStatus::Opened) {
         link.device = nullptr;
@@ -91,9 +90,9 @@ PortOpenOutcome openPort(KeyerLink& link, std::string_view name) {
     if (!settingsTaken) return {PortSetStateFailed, OpenFailure::SettingsRefused};
 
     // Longer than the read wait, so the wait is what ends a short reply.
-    link.timeouts = SerialTimeouts{};
-    link.timeouts.readTotalConstantMs = PortReadTimeoutMs;
-    serialSetTimeouts(link.device, link.timeouts);
+    SerialTimeouts timeouts{};
+    timeouts.readTotalConstantMs = PortReadTimeoutMs;
+    serialSetTimeouts(link.device, timeouts);
 
     // Let the line settle, then drop whatever arrived while it did.
     sleepMs(SettleBeforePurgeMs);

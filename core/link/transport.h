@@ -49,10 +49,8 @@ struct KeyerLink {
     // Set as soon as the device is open, even when configuring it failed later.
     bool portOpen = false;
     SerialDevice* device = nullptr;
-    std::string deviceName;  // as it was opened
     // Kept for the open port, so that a later speed change keeps every other setting.
     SerialLineSettings settings;
-    SerialTimeouts timeouts;
     // Written since the port opened or last drained: what may still be queued.
     std::size_t bytesSinceDrain = 0;
     // Where the link writes what it does on the wire; none: nowhere.  Kept

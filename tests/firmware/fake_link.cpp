@@ -58,9 +58,8 @@ using fake::theLink;
 
 KeyerLink::~KeyerLink() { closePort(*this); }
 
-PortOpenOutcome openPort(KeyerLink& link, std::string_view name) {
+PortOpenOutcome openPort(KeyerLink& link, std::string_view) {
     link.portOpen = true;
-    link.deviceName = name;
     theLink.baud = 1200;
     theLink.input.clear();
     return {PortOpened, OpenFailure::None};

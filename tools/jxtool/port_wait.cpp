@@ -8,6 +8,9 @@
 
 namespace {
 
+// How often the list is taken again while waiting.
+constexpr int PortPollMs = 250;
+
 bool listed(const std::vector<ListedPort>& ports, int number) {
     return std::any_of(ports.begin(), ports.end(), [number](const ListedPort& p) { return p.number == number; });
 }

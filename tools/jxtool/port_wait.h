@@ -5,7 +5,6 @@
 #include <vector>
 
 inline constexpr int DefaultPortWaitSeconds = 60;
-inline constexpr int PortPollMs = 250;
 
 // Lists the ports (on standard error), asks for the adapter, and prints the
 // entry of the first port that appears in the same list (standard output):
