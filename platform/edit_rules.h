@@ -16,6 +16,11 @@
 #include <string_view>
 #include <vector>
 
+// The system's text limit of an edit that the program has not limited, and
+// the limit an edit gets when the program asks for 0 (the largest there is).
+inline constexpr std::size_t DefaultTextLimit = 30000;
+constexpr std::size_t textLimitFor(std::size_t asked) { return asked == 0 ? 0x7FFFFFFE : asked; }
+
 struct EditStyle {
     bool multiLine = false;
     bool upperCase = false;   // lower-case letters become capitals

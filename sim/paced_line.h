@@ -19,7 +19,6 @@ public:
 
     // Off: every byte arrives the moment it is sent (nobody is watching).
     void setPacing(bool on) { pacing_ = on; }
-    bool pacing() const { return pacing_; }
 
     // --- The host's side, each at the time nowUs --------------------------
     // The host's UART speed from now on; bytes already on the line keep theirs.

@@ -39,8 +39,8 @@ void traceTransfer(WireTrace* trace, TransferDirection direction, std::uint32_t 
 std::string traceLine(std::int64_t elapsedMs, std::string_view text);
 std::string transferText(TransferDirection direction, std::uint32_t baudRate, std::span<const std::uint8_t> bytes);
 
-// A trace into the file at path, its first line `heading`; null when the
-// file cannot be created (the caller reports that).  report is told when a
-// line could not be written later.
-std::unique_ptr<WireTrace> startWireTraceFile(std::string_view path, std::string_view heading,
+// A trace into the file at path, its first line naming the program that
+// writes it ("jxtool 5.0"); null when the file cannot be created (the caller
+// reports that).  report is told when a line could not be written later.
+std::unique_ptr<WireTrace> startWireTraceFile(std::string_view path, std::string_view program,
                                               WireTrace::FailureReport report);

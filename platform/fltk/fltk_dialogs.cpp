@@ -450,8 +450,7 @@ int listSelection(Window dialog, int controlId) {
 void setTextLimit(Window dialog, int controlId, std::size_t limit) {
     Control* control = findControlOf(dialog, controlId);
     if (!control) return;
-    // A limit of 0 asks for the largest the system allows.
-    control->textLimit = limit == 0 ? 0x7FFFFFFE : limit;
+    control->textLimit = textLimitFor(limit);
 }
 
 void insertEditText(Window dialog, int controlId, std::string_view text) {

@@ -19,9 +19,6 @@
 
 namespace fltk_backend {
 
-// The system's text limit of an edit that the program has not limited.
-inline constexpr std::size_t DefaultTextLimit = 30000;
-
 struct Control {
     PlatformWindow* dialog = nullptr;
     int id = 0;

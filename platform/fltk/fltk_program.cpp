@@ -23,9 +23,7 @@ int runKeyerTools(const std::vector<std::string_view>& args) {
         auto report = [path](std::string_view why) {
             std::fprintf(stderr, "keyer-tools: trace %s: %.*s\n", path.c_str(), static_cast<int>(why.size()), why.data());
         };
-        trace = startWireTraceFile(
-            path, std::string("keyer-tools ") + ProgramVersion + " wire trace: milliseconds since the start, then what the link did",
-            report);
+        trace = startWireTraceFile(path, std::string("keyer-tools ") + ProgramVersion, report);
         if (!trace) report("cannot be created; going on without it");
         keyerLink.trace = trace.get();
     }

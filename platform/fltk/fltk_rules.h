@@ -18,18 +18,6 @@
 
 namespace fltk_backend {
 
-// Dialog units and line breaks are the same for every backend that draws
-// the templates itself.
-using ::averageCharWidth;
-using ::comboFieldHeight;
-using ::dialogToPixels;
-using ::DialogBaseUnits;
-using ::fromWidgetText;
-using ::mulDiv;
-using ::PixelRect;
-using ::programLength;
-using ::toWidgetText;
-
 // Pixel size of a font of the given points on a screen of dpi dots per inch;
 // an implausible dpi counts as 96.
 int fontPixels(int points, float dpi);

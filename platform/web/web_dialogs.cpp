@@ -23,9 +23,6 @@
 
 namespace {
 
-// The system's text limit of an edit that the program has not limited.
-constexpr std::size_t DefaultTextLimit = 30000;
-
 struct WebControl {
     ControlKind kind = ControlKind::Static;
     std::uint32_t styles = 0;
@@ -107,11 +104,6 @@ EM_JS(int, page_message_box_open, (int box), { return KeyerPage.messageBoxOpen(b
 EM_JS(int, page_base_unit_width, (int fontPixels), { return KeyerPage.lettersWidth(fontPixels); });
 EM_JS(int, page_base_unit_height, (int fontPixels), { return KeyerPage.fontHeight(fontPixels); });
 
-std::string takeString(char* text) {
-    std::string copy = text ? text : "";
-    std::free(text);
-    return copy;
-}
 
 // --- Dialogs ----------------------------------------------------------------
 
@@ -293,7 +285,7 @@ void setControlText(Window dialog, int controlId, std::string_view text) {
 std::string getControlText(Window dialog, int controlId, std::size_t maxChars) {
     WebControl* control = controlOf(dialog, controlId);
     if (!control) return {};
-    const std::string shown = takeString(page_get_text(dialog->handle, controlId));
+    const std::string shown = web::takeString(page_get_text(dialog->handle, controlId));
     const bool multiLine = control->kind == ControlKind::Edit && control->editStyle().multiLine;
     return fromWidgetText(shown, multiLine, maxChars);
 }
@@ -342,8 +334,7 @@ int listSelection(Window dialog, int controlId) {
 
 void setTextLimit(Window dialog, int controlId, std::size_t limit) {
     WebControl* control = controlOf(dialog, controlId);
-    // A limit of 0 asks for the largest the system allows.
-    if (control) control->textLimit = limit == 0 ? 0x7FFFFFFE : limit;
+    if (control) control->textLimit = textLimitFor(limit);
 }
 
 void insertEditText(Window dialog, int controlId, std::string_view text) {

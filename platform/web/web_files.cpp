@@ -41,12 +41,6 @@ EM_JS(int, page_choose_file_to_save, (const char* suggestedName, const char* des
 EM_JS(int, page_write_saved_file, (const char* path), { return KeyerPage.writeSavedFile(UTF8ToString(path)); });
 EM_JS(void, page_download_file, (const char* path), { KeyerPage.downloadFile(UTF8ToString(path)); });
 
-std::string takeString(char* text) {
-    std::string copy = text ? text : "";
-    std::free(text);
-    return copy;
-}
-
 bool startsWith(std::string_view path, std::string_view folder) { return path.substr(0, folder.size()) == folder; }
 
 // "*.eep" gives ".eep"; every file ("*.*", "*") gives nothing.
@@ -61,13 +55,13 @@ const FileFilter* initialFilter(const FileDialogSpec& spec) {
     return index < spec.filters.size() ? &spec.filters[index] : nullptr;
 }
 
+// Where the program's own files go: the browser's storage, or for a session
+// on the virtual keyer alone (?keyer=virtual) memory for this page's life.
+std::string keptFolder() { return std::string(page_virtual_session() ? SessionFolder : StoredFolder); }
+
 }  // namespace
 
 namespace web {
-
-std::string configurationPath() {
-    return std::string(page_virtual_session() ? SessionFolder : StoredFolder) + "keyer-tools.cfg";
-}
 
 void loadStoredConfiguration() { page_load_stored(std::string(StoredFolder).c_str()); }
 
@@ -77,12 +71,12 @@ void loadStoredConfiguration() { page_load_stored(std::string(StoredFolder).c_st
 
 std::string programPath() { return "/keyer-tools"; }
 
-std::string configFileLocation() { return web::configurationPath(); }
+std::string configFileLocation() { return keptFolder() + "keyer-tools.cfg"; }
 
 // A real keyer's records are kept in the browser's storage beside the
 // configuration; the virtual keyer's last for this page's life only.
 std::string historyFolder() {
-    const std::string folder = std::string(page_virtual_session() ? SessionFolder : StoredFolder) + "history";
+    const std::string folder = keptFolder() + "history";
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return {};
     return folder;
 }
@@ -140,7 +134,7 @@ bool chooseFileToOpen(Window, const FileDialogSpec& spec, std::string& path) {
     const std::string accept = filter ? extensionOf(*filter) : std::string();
     const int operation = page_choose_file_to_open(accept.c_str());
     if (web::awaitPageOperation(operation, -1) != 0) return false;
-    path = takeString(page_chosen_path(operation));
+    path = web::takeString(page_chosen_path(operation));
     return !path.empty();
 }
 
@@ -153,6 +147,6 @@ bool chooseFileToSave(Window, const FileDialogSpec& spec, std::string& path) {
     const int operation = page_choose_file_to_save(suggested.c_str(), filter ? filter->description.c_str() : "",
                                                    extension.c_str());
     if (web::awaitPageOperation(operation, -1) != 0) return false;
-    path = takeString(page_chosen_path(operation));
+    path = web::takeString(page_chosen_path(operation));
     return !path.empty();
 }

@@ -97,8 +97,6 @@ namespace web {
 
 double nowMs() { return emscripten_get_now(); }
 
-bool onDialogFiber() { return running == nullptr; }
-
 bool waitUntil(const std::function<bool()>& ready, double deadlineMs) {
     const auto due = [deadlineMs] { return deadlineMs >= 0 && nowMs() >= deadlineMs; };
     if (running) {

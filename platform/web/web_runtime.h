@@ -21,7 +21,5 @@ double nowMs();
 bool waitUntil(const std::function<bool()>& ready, double deadlineMs);
 void sleepUntil(double deadlineMs);
 
-// Whether the calling code runs on the dialogs' fiber (not on a worker).
-bool onDialogFiber();
 
 }  // namespace web

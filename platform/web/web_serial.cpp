@@ -61,11 +61,6 @@ EM_JS(void, page_serial_purge, (int index), { KeyerPage.serial.purge(index); });
 EM_JS(int, page_serial_close, (int index), { return KeyerPage.serial.close(index); });
 EM_JS(int, page_visible, (), { return document.visibilityState !== "hidden" ? 1 : 0; });
 
-std::string takeString(char* text) {
-    std::string copy = text ? text : "";
-    std::free(text);
-    return copy;
-}
 
 
 double deadlineAfter(int milliseconds) { return web::nowMs() + milliseconds; }
@@ -295,7 +290,7 @@ bool serialListPorts(std::vector<SerialPortEntry>& ports) {
     for (const auto& [comNumber, index] : grantedPorts) {
         SerialPortEntry entry;
         entry.comNumber = comNumber;
-        entry.description = takeString(page_serial_description(index));
+        entry.description = web::takeString(page_serial_description(index));
         ports.push_back(entry);
         number = comNumber + 1;
     }

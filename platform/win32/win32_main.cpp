@@ -30,9 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     static std::atomic<bool> traceLost{false};
     std::unique_ptr<WireTrace> trace;
     if (!args.tracePath.empty()) {
-        trace = startWireTraceFile(args.tracePath,
-                                   std::string(KEYER_PROGRAM_NAME " ") + ProgramVersion +
-                                       " wire trace: milliseconds since the start, then what the link did",
+        trace = startWireTraceFile(args.tracePath, std::string(KEYER_PROGRAM_NAME " ") + ProgramVersion,
                                    [](std::string_view) { traceLost = true; });
         if (!trace) tell("The trace file " + args.tracePath + " cannot be created: the program runs without a trace.");
         keyerLink.trace = trace.get();

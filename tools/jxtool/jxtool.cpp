@@ -333,9 +333,7 @@ std::unique_ptr<WireTrace> startTrace(const std::string& path) {
     auto report = [path](std::string_view why) {
         std::fprintf(stderr, "jxtool: trace %s: %.*s\n", path.c_str(), static_cast<int>(why.size()), why.data());
     };
-    std::unique_ptr<WireTrace> trace = startWireTraceFile(
-        path, std::string("jxtool ") + ProgramVersion + " wire trace: milliseconds since the start, then what the link did",
-        report);
+    std::unique_ptr<WireTrace> trace = startWireTraceFile(path, std::string("jxtool ") + ProgramVersion, report);
     if (!trace) report("cannot be created; going on without it");
     return trace;
 }
