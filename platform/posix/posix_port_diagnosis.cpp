@@ -3,7 +3,6 @@
 // groups, /proc for the processes holding it and for ModemManager, udev's
 // rule folders for brltty, sysfs for the adapter.  Everything below the root
 // the port listing uses, so tests plant a fake tree.
-#include <dirent.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -29,25 +28,6 @@ constexpr std::size_t RuleFileLimit = 1 << 20;
 constexpr const char* ruleFolders[] = {"/etc/udev/rules.d", "/run/udev/rules.d", "/usr/local/lib/udev/rules.d",
                                        "/usr/lib/udev/rules.d", "/lib/udev/rules.d"};
 
-std::vector<std::string> entriesOf(const std::string& folder, bool& readable) {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    readable = dir != nullptr;
-    if (!dir) return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::string> entriesOf(const std::string& folder) {
-    bool readable = false;
-    return entriesOf(folder, readable);
-}
-
 std::string readText(const std::string& path, std::size_t limit = 4096) {
     std::ifstream in(path, std::ios::binary);
     std::string text;
@@ -60,20 +40,13 @@ std::string readText(const std::string& path, std::size_t limit = 4096) {
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-std::string linkTarget(const std::string& path) {
-    char buffer[4096];
-    const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
-    return length > 0 && static_cast<std::size_t>(length) < sizeof buffer ? std::string(buffer, static_cast<std::size_t>(length))
-                                                                           : std::string();
-}
-
 bool isNumber(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 std::vector<int> processIds(const std::string& root) {
     std::vector<int> ids;
-    for (const std::string& name : entriesOf(pathUnderRoot(root, "/proc")))
+    for (const std::string& name : folderEntries(pathUnderRoot(root, "/proc")))
         if (isNumber(name) && name.size() < 10) ids.push_back(std::atoi(name.c_str()));
     return ids;
 }
@@ -105,7 +78,7 @@ void findHolders(const std::string& root, const std::string& device, PortFacts& 
         if (pid == self) continue;
         const std::string folder = pathUnderRoot(root, "/proc/" + std::to_string(pid));
         bool readable = false;
-        const std::vector<std::string> fds = entriesOf(folder + "/fd", readable);
+        const std::vector<std::string> fds = folderEntries(folder + "/fd", &readable);
         // Another user's descriptors are hidden from all but root.
         if (!readable) {
             facts.holdersComplete = false;
@@ -113,7 +86,7 @@ void findHolders(const std::string& root, const std::string& device, PortFacts& 
         }
         bool holds = false, farEnd = false;
         for (const std::string& fd : fds) {
-            const std::string target = linkTarget(folder + "/fd/" + fd);
+            const std::string target = readLink(folder + "/fd/" + fd).value_or(std::string());
             if (target == device) holds = true;
             if (ptsIndex >= 0 && (target == "/dev/ptmx" || target == "/dev/pts/ptmx") && holdsMasterOf(folder, fd, ptsIndex))
                 farEnd = true;
@@ -161,7 +134,7 @@ std::string systemPathOf(const std::string& named, bool& outsideRoot) {
         outsideRoot = true;  // the device itself lies there
         return named;
     }
-    const std::string target = linkTarget(named);
+    const std::string target = readLink(named).value_or(std::string());
     if (target.empty() || target.starts_with('/')) return target;
     return named.substr(0, named.find_last_of('/') + 1) + target;
 }
@@ -182,8 +155,7 @@ PortFacts examinePort(std::string_view deviceName) {
 
     // The kernel makes ttyS nodes for UARTs that are not there: type 0.
     const std::string tty = device.substr(device.find_last_of('/') + 1);
-    if (tty.starts_with("ttyS") && firstLine(readText(pathUnderRoot(root, "/sys/class/tty/" + tty + "/type"))) == "0")
-        return facts;
+    if (isAbsentUart(root, tty)) return facts;
     facts.exists = true;
     readAccess(hostPath, st, facts);
     findHolders(root, device, facts);
@@ -203,7 +175,7 @@ SystemFacts examineSystem() {
 
     std::vector<std::string> seen;
     for (const char* folder : ruleFolders)
-        for (const std::string& name : entriesOf(pathUnderRoot(root, folder))) {
+        for (const std::string& name : folderEntries(pathUnderRoot(root, folder))) {
             if (name.find("brltty") == std::string::npos || !name.ends_with(".rules")) continue;
             if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;  // masked by an earlier folder
             seen.push_back(name);
@@ -212,12 +184,10 @@ SystemFacts examineSystem() {
         }
 
     const std::string usb = pathUnderRoot(root, "/sys/bus/usb/devices");
-    for (const std::string& name : entriesOf(usb)) {
-        const std::string vendor = firstLine(readText(usb + "/" + name + "/idVendor"));
-        const std::string product = firstLine(readText(usb + "/" + name + "/idProduct"));
-        if (vendor.empty() || product.empty()) continue;
-        facts.usbDevices.push_back(static_cast<std::uint32_t>(std::strtoul(vendor.c_str(), nullptr, 16) << 16 |
-                                                              std::strtoul(product.c_str(), nullptr, 16)));
+    for (const std::string& name : folderEntries(usb)) {
+        std::uint16_t vendor = 0, product = 0;
+        if (readUsbIds(usb + "/" + name, vendor, product))
+            facts.usbDevices.push_back(static_cast<std::uint32_t>(vendor) << 16 | product);
     }
     return facts;
 }

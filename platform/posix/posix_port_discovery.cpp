@@ -17,6 +17,42 @@
 
 #include "platform/posix/posix_serial.h"
 
+std::optional<std::string> readLink(const std::string& path) {
+    std::array<char, 4096> buffer{};
+    const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return std::nullopt;
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+// A short attribute file of sysfs, trimmed, control characters as spaces;
+// empty when it cannot be read.
+std::string readAttribute(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    std::array<char, 256> buffer{};
+    in.read(buffer.data(), buffer.size());
+    std::string text(buffer.data(), static_cast<std::size_t>(in.gcount()));
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::vector<std::string> folderEntries(const std::string& folder, bool* readable) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (readable) *readable = dir != nullptr;
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 namespace {
 
 constexpr int FirstComNumber = 1;
@@ -48,13 +84,6 @@ std::string joinParts(const std::vector<std::string>& parts) {
     std::string path;
     for (const auto& part : parts) path += "/" + part;
     return path;
-}
-
-std::optional<std::string> readLink(const std::string& path) {
-    std::array<char, 4096> buffer{};
-    const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
-    if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return std::nullopt;
-    return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
 // The path with every symbolic link followed, as if root were "/" (links to
@@ -96,37 +125,9 @@ std::string lastPart(std::string_view path) {
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-// A short attribute file of sysfs, trimmed, control characters as spaces;
-// empty when it cannot be read.
-std::string readAttribute(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::array<char, 256> buffer{};
-    in.read(buffer.data(), buffer.size());
-    std::string text(buffer.data(), static_cast<std::size_t>(in.gcount()));
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 bool exists(const std::string& path) {
     struct stat st{};
     return ::stat(path.c_str(), &st) == 0;
-}
-
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return names;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name != "." && name != "..") names.emplace_back(name);
-    }
-    ::closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The number in name after prefix ("ttyUSB3" -> 3); -1 when there is none.
@@ -205,7 +206,7 @@ std::vector<FoundPort> findTtyPorts(const std::string& root, std::vector<std::st
         const std::string node = "/sys/class/tty/" + name;
         const auto device = resolveUnder(root, node + "/device");
         if (!device) continue;  // virtual, or gone
-        if (unitNumber(name, "ttyS") >= 0 && readAttribute(underRoot(root, node + "/type")) == "0") continue;
+        if (isAbsentUart(root, name)) continue;
         const std::string devicePath = "/dev/" + name;
         if (!exists(underRoot(root, devicePath))) continue;
         FoundPort port;
@@ -334,17 +335,24 @@ std::string resolvePathUnderRoot(const std::string& root, const std::string& pat
     return resolveUnder(root, path).value_or(std::string());
 }
 
+bool isAbsentUart(const std::string& root, const std::string& ttyName) {
+    return unitNumber(ttyName, "ttyS") >= 0 && readAttribute(underRoot(root, "/sys/class/tty/" + ttyName + "/type")) == "0";
+}
+
+bool readUsbIds(const std::string& folder, std::uint16_t& vendor, std::uint16_t& product) {
+    const std::string vendorText = readAttribute(folder + "/idVendor");
+    const std::string productText = readAttribute(folder + "/idProduct");
+    if (vendorText.empty() || productText.empty()) return false;
+    vendor = static_cast<std::uint16_t>(std::strtoul(vendorText.c_str(), nullptr, 16));
+    product = static_cast<std::uint16_t>(std::strtoul(productText.c_str(), nullptr, 16));
+    return true;
+}
+
 bool usbIdsOfTty(const std::string& root, const std::string& ttyName, std::uint16_t& vendor, std::uint16_t& product) {
     const auto device = resolveUnder(root, "/sys/class/tty/" + ttyName + "/device");
     if (!device) return false;
-    for (std::string dir = *device; dir.starts_with("/sys/devices/"); dir = parentOf(dir)) {
-        const std::string vendorText = readAttribute(underRoot(root, dir + "/idVendor"));
-        if (vendorText.empty()) continue;
-        const std::string productText = readAttribute(underRoot(root, dir + "/idProduct"));
-        vendor = static_cast<std::uint16_t>(std::strtoul(vendorText.c_str(), nullptr, 16));
-        product = static_cast<std::uint16_t>(std::strtoul(productText.c_str(), nullptr, 16));
-        return true;
-    }
+    for (std::string dir = *device; dir.starts_with("/sys/devices/"); dir = parentOf(dir))
+        if (readUsbIds(underRoot(root, dir), vendor, product)) return true;
     return false;
 }
 

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,18 @@ bool discoverPorts(const PortDiscoverySource& source, std::vector<SerialPortEntr
 // fake tree (the override folder is always portOverrideFolder()).
 void setPortDiscoveryRoot(std::string root, std::function<bool(const std::string&)> mayOpen = {});
 
-// What the port diagnosis shares with the listing: the root it looks under
+// What the port diagnosis shares with the listing.  Plain file-system reads:
+// a symbolic link's target; a short sysfs attribute, trimmed, control
+// characters as spaces (empty when unreadable); a folder's names, sorted
+// (readable, when asked, tells whether it could be read at all).
+std::optional<std::string> readLink(const std::string& path);
+std::string readAttribute(const std::string& path);
+std::vector<std::string> folderEntries(const std::string& folder, bool* readable = nullptr);
+// A ttyS node the kernel made for a UART that is not there (its type is 0).
+bool isAbsentUart(const std::string& root, const std::string& ttyName);
+// The idVendor and idProduct of a USB device's sysfs folder; false when it has none.
+bool readUsbIds(const std::string& folder, std::uint16_t& vendor, std::uint16_t& product);
+// The root it looks under
 // and its access test, paths under that root, and a tty's USB adapter.
 const std::string& portDiscoveryRoot();
 bool portMayBeOpened(const std::string& pathUnderRoot);
