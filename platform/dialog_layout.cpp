@@ -1,5 +1,12 @@
 #include "platform/dialog_layout.h"
 
+#include <cmath>
+
+int fontPixels(int points, float dpi) {
+    if (!(dpi >= 60.0f && dpi <= 480.0f)) dpi = 96.0f;
+    return static_cast<int>(std::lround(static_cast<double>(points) * dpi / 72.0));
+}
+
 int mulDiv(int value, int numerator, int denominator) {
     if (denominator == 0) return 0;
     const long long product = static_cast<long long>(value) * numerator;

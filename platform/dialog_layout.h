@@ -25,6 +25,10 @@ struct PixelRect {
     int height = 0;
 };
 
+// Pixel size of a font of the given points on a screen of dpi dots per inch;
+// an implausible dpi counts as 96.
+int fontPixels(int points, float dpi);
+
 // value * numerator / denominator rounded half away from zero, as the
 // system's dialog manager scales dialog units.
 int mulDiv(int value, int numerator, int denominator);

@@ -4,14 +4,8 @@
 
 #include <FL/Enumerations.H>
 
-#include <cmath>
 
 namespace fltk_backend {
-
-int fontPixels(int points, float dpi) {
-    if (!(dpi >= 60.0f && dpi <= 480.0f)) dpi = 96.0f;
-    return static_cast<int>(std::lround(static_cast<double>(points) * dpi / 72.0));
-}
 
 WidgetKind widgetKindFor(ControlKind kind, std::uint32_t styles) {
     switch (kind) {

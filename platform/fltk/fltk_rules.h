@@ -18,9 +18,6 @@
 
 namespace fltk_backend {
 
-// Pixel size of a font of the given points on a screen of dpi dots per inch;
-// an implausible dpi counts as 96.
-int fontPixels(int points, float dpi);
 
 enum class WidgetKind {
     FrameGroup,      // Fl_Group drawn as an engraved frame with its label on the line

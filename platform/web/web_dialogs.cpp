@@ -123,16 +123,13 @@ WebControl* controlOf(Window dialog, int controlId) {
     return it == dialog->controls.end() ? nullptr : &it->second;
 }
 
-// The dialog font in pixels: its points at the page's 96 pixels an inch.
-int fontPixelsOf(const DialogTemplate& dialogTemplate) { return (dialogTemplate.fontPoints * 96 + 36) / 72; }
-
-DialogBaseUnits baseUnitsOf(int fontPixels) {
+DialogBaseUnits baseUnitsOf(int pixels) {
     static std::map<int, DialogBaseUnits> measured;
-    auto it = measured.find(fontPixels);
+    auto it = measured.find(pixels);
     if (it == measured.end()) {
-        const DialogBaseUnits units{averageCharWidth(page_base_unit_width(fontPixels)),
-                                    page_base_unit_height(fontPixels)};
-        it = measured.emplace(fontPixels, units).first;
+        const DialogBaseUnits units{averageCharWidth(page_base_unit_width(pixels)),
+                                    page_base_unit_height(pixels)};
+        it = measured.emplace(pixels, units).first;
     }
     return it->second;
 }
@@ -160,11 +157,12 @@ PlatformWindow* createDialog(Window owner, int templateId, DialogProc proc) {
     dialog->owner = owner;
     liveDialogs.push_back(dialog);
 
-    const int fontPixels = fontPixelsOf(*dialogTemplate);
-    const DialogBaseUnits units = baseUnitsOf(fontPixels);
+    // The dialog font at the page's 96 pixels an inch.
+    const int fontSize = fontPixels(dialogTemplate->fontPoints, 96.0f);
+    const DialogBaseUnits units = baseUnitsOf(fontSize);
     const PixelRect size = dialogToPixels({0, 0, dialogTemplate->rect.width, dialogTemplate->rect.height}, units);
     page_create_dialog(dialog->handle, templateId, std::string(dialogTemplate->caption).c_str(), size.width,
-                       size.height, owner != nullptr, fontPixels);
+                       size.height, owner != nullptr, fontSize);
     for (const ControlTemplate& control : dialogTemplate->controls) {
         dialog->controls[control.id] = WebControl{control.kind, control.styles};
         PixelRect r = dialogToPixels(control.rect, units);
