@@ -15,13 +15,6 @@
 
 namespace {
 
-KeyerSettings factorySettings() {
-    KeyerSettings record{};
-    const auto bytes = factoryRecord();
-    std::memcpy(&record, bytes.data(), sizeof record);
-    return record;
-}
-
 bool same(const KeyerSettings& a, const KeyerSettings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 }  // namespace
